@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The entries of one folder packed into a single buffer, so listing a large
+// tree costs no heap allocation per entry. Each entry is stored as one kind
+// byte, the name, and a terminating '\0' (file names never contain NUL).
+class FolderListing {
+public:
+    void clear();  // drops the entries but keeps the buffer's capacity
+    void add(std::string_view name, bool isFolder);
+
+    // Reads the entries in insertion order; false once all have been read.
+    // The name stays valid until the next add() or clear().
+    bool next(std::string_view& name, bool& isFolder);
+
+    bool empty() const;
+
+private:
+    std::string buf_;
+    std::size_t cursor_ = 0;
+};
+
+}  // namespace platform

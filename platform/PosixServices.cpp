@@ -1,0 +1,210 @@
+#include "platform/PosixServices.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+bool isDotEntry(const char* name)
+{
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+// d_type is free; only when the file system leaves it unknown do we ask, and
+// even then without following a link.
+bool isFolderEntry(int dirFd, const dirent* entry)
+{
+    if (entry->d_type != DT_UNKNOWN)
+        return entry->d_type == DT_DIR;
+    struct stat st;
+    return ::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Stops quietly at a read error: what was read so far is still worth having.
+void readEntries(DIR* dir, FolderListing& out)
+{
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isDotEntry(entry->d_name))
+            out.add(entry->d_name, isFolderEntry(dirFd, entry));
+    }
+}
+
+// For file systems where fchmodat cannot refuse to follow a link: pin the
+// name itself with O_PATH, check it is a regular file, and change the mode
+// through the descriptor's /proc entry, which cannot lead anywhere else.
+void chmodThroughHandle(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        const std::string handle = "/proc/self/fd/" + std::to_string(fd);
+        (void)::chmod(handle.c_str(), (st.st_mode & 07777) | S_IWUSR);
+    }
+    ::close(fd);
+}
+
+bool isRegularFile(int fd)
+{
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// O_NONBLOCK only guards the open against FIFOs and leases held by others;
+// writes to the file itself should behave as usual.
+void makeBlocking(int fd)
+{
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+}
+
+bool lockExclusively(int fd)
+{
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+// The kernel grants a write lease only while nobody else has the file open.
+// Where leases say nothing (unsupported file system, not the owner, ...) we
+// go on without knowing.
+bool openElsewhere(int fd)
+{
+    if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
+        (void)::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    return errno == EAGAIN || errno == EBUSY;
+}
+
+}  // namespace
+
+// Someone opening a file while we briefly hold its lease makes the kernel
+// send SIGIO, whose default action would end the program.
+PosixServices::PosixServices()
+{
+    (void)std::signal(SIGIO, SIG_IGN);
+}
+
+bool PosixServices::listFolder(const std::string& path, bool followLink, FolderListing& out)
+{
+    out.clear();
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
+    const int fd = ::open(path.c_str(), flags);
+    if (fd < 0)
+        return false;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        ::close(fd);
+        return false;
+    }
+    readEntries(dir, out);
+    ::closedir(dir);
+    return true;
+}
+
+PathInfo PosixServices::inspect(const std::string& path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0)
+        return {};
+    PathInfo info;
+    info.links = st.st_nlink;
+    if (S_ISREG(st.st_mode))
+        info.kind = PathKind::Regular;
+    else if (S_ISLNK(st.st_mode))
+        info.kind = PathKind::Link;
+    else
+        info.kind = PathKind::Other;
+    return info;
+}
+
+void PosixServices::makeWritable(const std::string& path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    const mode_t mode = (st.st_mode & 07777) | S_IWUSR;
+    if (::fchmodat(AT_FDCWD, path.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0)
+        return;
+    if (errno == EOPNOTSUPP || errno == ENOTSUP)
+        chmodThroughHandle(path);
+}
+
+int PosixServices::openForWriting(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (!isRegularFile(fd) || !lockExclusively(fd) || openElsewhere(fd)) {
+        ::close(fd);
+        return -1;
+    }
+    makeBlocking(fd);
+    return fd;
+}
+
+std::int64_t PosixServices::size(int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return -1;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+long PosixServices::write(int fd, const void* data, std::size_t count)
+{
+    ssize_t written;
+    do {
+        written = ::write(fd, data, count);
+    } while (written < 0 && errno == EINTR);
+    return static_cast<long>(written);
+}
+
+bool PosixServices::flush(int fd)
+{
+    int result;
+    do {
+        result = ::fdatasync(fd);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+void PosixServices::close(int fd)
+{
+    // Not retried on EINTR: Linux has released the descriptor either way.
+    (void)::close(fd);
+}
+
+void PosixServices::remove(const std::string& path)
+{
+    (void)::unlink(path.c_str());
+}
+
+std::uint32_t PosixServices::tickCount()
+{
+    timespec now{};
+    (void)::clock_gettime(CLOCK_MONOTONIC, &now);
+    const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u
+                  + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(ms);
+}
+
+FileServices& posixServices()
+{
+    static PosixServices services;
+    return services;
+}
+
+}  // namespace platform

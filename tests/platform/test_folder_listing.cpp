@@ -1,0 +1,78 @@
+#include "platform/FolderListing.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using platform::FolderListing;
+using Entries = std::vector<std::pair<std::string, bool>>;
+
+Entries readAll(FolderListing& listing)
+{
+    Entries entries;
+    std::string_view name;
+    bool isFolder = false;
+    while (listing.next(name, isFolder))
+        entries.emplace_back(name, isFolder);
+    return entries;
+}
+
+// Names of every length and every byte but NUL, alternating kinds.
+Entries manyEntries(int count)
+{
+    Entries entries;
+    for (int i = 0; i < count; ++i) {
+        std::string name(static_cast<std::size_t>(1 + i % 40), '\0');
+        for (std::size_t k = 0; k < name.size(); ++k)
+            name[k] = static_cast<char>(1 + (i * 7 + static_cast<int>(k)) % 255);
+        entries.emplace_back(name, i % 3 == 0);
+    }
+    return entries;
+}
+
+TEST(FolderListing, StartsEmptyAndYieldsNothing)
+{
+    FolderListing listing;
+    std::string_view name;
+    bool isFolder = false;
+    EXPECT_TRUE(listing.empty());
+    EXPECT_FALSE(listing.next(name, isFolder));
+}
+
+TEST(FolderListing, ReturnsEveryEntryInInsertionOrderThenStops)
+{
+    const Entries added = manyEntries(5000);
+    FolderListing listing;
+    for (const auto& [name, isFolder] : added)
+        listing.add(name, isFolder);
+
+    EXPECT_FALSE(listing.empty());
+    EXPECT_EQ(readAll(listing), added);
+    std::string_view name;
+    bool isFolder = false;
+    EXPECT_FALSE(listing.next(name, isFolder));
+}
+
+TEST(FolderListing, ClearStartsOverEvenAfterAPartialRead)
+{
+    FolderListing listing;
+    for (const auto& [name, isFolder] : manyEntries(100))
+        listing.add(name, isFolder);
+    std::string_view name;
+    bool isFolder = false;
+    ASSERT_TRUE(listing.next(name, isFolder));
+
+    listing.clear();
+    EXPECT_TRUE(listing.empty());
+    EXPECT_TRUE(readAll(listing).empty());
+
+    listing.add("after", true);
+    listing.add("clear", false);
+    EXPECT_EQ(readAll(listing), (Entries{{"after", true}, {"clear", false}}));
+}
+
+}  // namespace

@@ -1,0 +1,347 @@
+#include "platform/PosixServices.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using platform::FolderListing;
+using platform::PathKind;
+using Entries = std::vector<std::pair<std::string, bool>>;
+
+Entries sortedEntries(FolderListing& listing)
+{
+    Entries entries;
+    std::string_view name;
+    bool isFolder = false;
+    while (listing.next(name, isFolder))
+        entries.emplace_back(name, isFolder);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+std::string contentOf(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+mode_t modeOf(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+void endProcess(pid_t pid)
+{
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
+// Runs body in a child process and returns its exit code, or -1 when it did
+// not finish in time (the child is then killed): a hang fails the test
+// instead of stalling the whole run.
+template <class Body>
+int exitCodeInChild(Body body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(body());
+    int status = 0;
+    for (auto waited = 0ms; waited < 2s; waited += 10ms) {
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(10ms);
+    }
+    endProcess(pid);
+    return -1;
+}
+
+// Another process holding path open: a child inherits the only descriptor
+// and waits until killed.
+pid_t holdOpenInAnotherProcess(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(fd);
+    return pid;
+}
+
+class PosixServicesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/sorvex-platform-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root_ = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(root_); }
+
+    std::string at(const std::string& name) const { return root_ + "/" + name; }
+    std::string file(const std::string& name, const std::string& content = "content")
+    {
+        std::ofstream(at(name), std::ios::binary) << content;
+        return at(name);
+    }
+    std::string folder(const std::string& name)
+    {
+        EXPECT_EQ(::mkdir(at(name).c_str(), 0755), 0);
+        return at(name);
+    }
+    std::string link(const std::string& name, const std::string& target)
+    {
+        EXPECT_EQ(::symlink(target.c_str(), at(name).c_str()), 0);
+        return at(name);
+    }
+    std::string fifo(const std::string& name)
+    {
+        EXPECT_EQ(::mkfifo(at(name).c_str(), 0644), 0);
+        return at(name);
+    }
+
+    platform::FileServices& fs = platform::posixServices();
+    std::string root_;
+};
+
+TEST_F(PosixServicesTest, ListsHiddenEntriesWithoutDotsAndNeverCallsALinkAFolder)
+{
+    file(".hidden");
+    file("plain");
+    folder(".cache");
+    folder("sub");
+    link("toSub", "sub");
+    link("dangling", "nowhere");
+
+    FolderListing out;
+    ASSERT_TRUE(fs.listFolder(root_, false, out));
+    EXPECT_EQ(sortedEntries(out), (Entries{{".cache", true}, {".hidden", false}, {"dangling", false},
+                                           {"plain", false}, {"sub", true}, {"toSub", false}}));
+}
+
+TEST_F(PosixServicesTest, NamesThatAreNotUtf8WorkByteForByte)
+{
+    const std::string badFolder = "bad\xff\xfe";
+    const std::string badFile = "x\x80\xc3";
+    folder(badFolder);
+    file(badFolder + "/" + badFile);
+
+    FolderListing out;
+    ASSERT_TRUE(fs.listFolder(root_, false, out));
+    EXPECT_EQ(sortedEntries(out), (Entries{{badFolder, true}}));
+    ASSERT_TRUE(fs.listFolder(at(badFolder), false, out));
+    EXPECT_EQ(sortedEntries(out), (Entries{{badFile, false}}));
+
+    const int fd = fs.openForWriting(at(badFolder + "/" + badFile));
+    EXPECT_GE(fd, 0);
+    fs.close(fd);
+}
+
+TEST_F(PosixServicesTest, ListsALinkToAFolderOnlyWhenFollowingLinks)
+{
+    folder("real");
+    file("real/inside");
+    const std::string linkPath = link("link", "real");
+
+    FolderListing out;
+    out.add("stale", false);
+    EXPECT_FALSE(fs.listFolder(linkPath, false, out));
+    EXPECT_TRUE(out.empty());
+    ASSERT_TRUE(fs.listFolder(linkPath, true, out));
+    EXPECT_EQ(sortedEntries(out), (Entries{{"inside", false}}));
+}
+
+TEST_F(PosixServicesTest, ListingFailsForWhatIsNotAFolder)
+{
+    FolderListing out;
+    out.add("stale", false);
+    EXPECT_FALSE(fs.listFolder(at("missing"), true, out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_FALSE(fs.listFolder(file("plain"), true, out));
+
+    const std::string pipe = fifo("pipe");
+    EXPECT_EQ(exitCodeInChild([&] { return fs.listFolder(pipe, true, out) ? 1 : 0; }), 0);
+}
+
+TEST_F(PosixServicesTest, InspectReportsKindAndLinkCountWithoutFollowing)
+{
+    const std::string plain = file("plain");
+    EXPECT_EQ(fs.inspect(plain).kind, PathKind::Regular);
+    EXPECT_EQ(fs.inspect(plain).links, 1u);
+    ASSERT_EQ(::link(plain.c_str(), at("second").c_str()), 0);
+    EXPECT_EQ(fs.inspect(plain).links, 2u);
+
+    EXPECT_EQ(fs.inspect(link("toPlain", "plain")).kind, PathKind::Link);
+    EXPECT_EQ(fs.inspect(link("dangling", "nowhere")).kind, PathKind::Link);
+    EXPECT_EQ(fs.inspect(folder("sub")).kind, PathKind::Other);
+    EXPECT_EQ(fs.inspect(fifo("pipe")).kind, PathKind::Other);
+    EXPECT_EQ(fs.inspect(at("missing")).kind, PathKind::Missing);
+}
+
+TEST_F(PosixServicesTest, MakeWritableAddsOwnerWriteToARegularFileOnly)
+{
+    const std::string readOnly = file("readOnly");
+    ::chmod(readOnly.c_str(), 0444);
+    fs.makeWritable(readOnly);
+    EXPECT_EQ(modeOf(readOnly), 0644u);
+
+    const std::string target = file("target");
+    ::chmod(target.c_str(), 0444);
+    fs.makeWritable(link("toTarget", "target"));
+    EXPECT_EQ(modeOf(target), 0444u);
+
+    const std::string sub = folder("sub");
+    ::chmod(sub.c_str(), 0555);
+    fs.makeWritable(sub);
+    EXPECT_EQ(modeOf(sub), 0555u);
+}
+
+TEST_F(PosixServicesTest, OpenStartsAtTheFirstByteWithoutTruncating)
+{
+    const std::string path = file("text", "hello world");
+    const int fd = fs.openForWriting(path);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
+    EXPECT_EQ(fs.size(fd), 11);
+    EXPECT_EQ(fs.write(fd, "J", 1), 1);
+    EXPECT_TRUE(fs.flush(fd));
+    fs.close(fd);
+    EXPECT_EQ(contentOf(path), "Jello world");
+}
+
+TEST_F(PosixServicesTest, OpenRefusesWhatIsNotAnExistingRegularFile)
+{
+    EXPECT_EQ(fs.openForWriting(at("missing")), -1);
+    EXPECT_EQ(fs.inspect(at("missing")).kind, PathKind::Missing);
+
+    const std::string target = file("target", "keep me");
+    ::chmod(target.c_str(), 0444);
+    EXPECT_EQ(fs.openForWriting(link("toTarget", "target")), -1);
+    EXPECT_EQ(contentOf(target), "keep me");
+    EXPECT_EQ(modeOf(target), 0444u);
+
+    EXPECT_EQ(fs.openForWriting(folder("sub")), -1);
+    EXPECT_EQ(fs.openForWriting("/dev/null"), -1);
+}
+
+TEST_F(PosixServicesTest, OpenRefusesAFifoWithOrWithoutAReaderAndNeverBlocks)
+{
+    const std::string pipe = fifo("pipe");
+    EXPECT_EQ(exitCodeInChild([&] { return fs.openForWriting(pipe) == -1 ? 0 : 1; }), 0);
+
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(exitCodeInChild([&] { return fs.openForWriting(pipe) == -1 ? 0 : 1; }), 0);
+    ::close(reader);
+}
+
+// Checked with flock directly too: the lease check alone would also refuse
+// the second open wherever leases work.
+TEST_F(PosixServicesTest, OpenHoldsAnExclusiveLockUntilClosed)
+{
+    const std::string path = file("shared");
+    const int first = fs.openForWriting(path);
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(fs.openForWriting(path), -1);
+    const int outsider = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(outsider, 0);
+    EXPECT_NE(::flock(outsider, LOCK_EX | LOCK_NB), 0);
+    fs.close(first);
+    EXPECT_EQ(::flock(outsider, LOCK_EX | LOCK_NB), 0);
+    ::close(outsider);
+
+    const int again = fs.openForWriting(path);
+    EXPECT_GE(again, 0);
+    fs.close(again);
+}
+
+TEST_F(PosixServicesTest, OpenRefusesAFileAnotherProcessHasOpen)
+{
+    const std::string path = file("busy");
+    const int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(probe, 0);
+    const bool leases = ::fcntl(probe, F_SETLEASE, F_WRLCK) == 0;
+    const std::string why = std::strerror(errno);
+    ::close(probe);
+    if (!leases)
+        GTEST_SKIP() << "no file leases on /tmp here: " << why;
+
+    const pid_t other = holdOpenInAnotherProcess(path);
+    EXPECT_EQ(fs.openForWriting(path), -1);
+    endProcess(other);
+    const int fd = fs.openForWriting(path);
+    EXPECT_GE(fd, 0);
+    fs.close(fd);
+}
+
+TEST_F(PosixServicesTest, BadDescriptorsReportFailure)
+{
+    EXPECT_EQ(fs.size(-1), -1);
+    EXPECT_EQ(fs.write(-1, "x", 1), -1);
+    EXPECT_FALSE(fs.flush(-1));
+}
+
+TEST_F(PosixServicesTest, RemoveDeletesALinkNotItsTarget)
+{
+    const std::string target = file("target");
+    const std::string linkPath = link("toTarget", "target");
+    fs.remove(linkPath);
+    EXPECT_EQ(fs.inspect(linkPath).kind, PathKind::Missing);
+    EXPECT_EQ(fs.inspect(target).kind, PathKind::Regular);
+    fs.remove(target);
+    EXPECT_EQ(fs.inspect(target).kind, PathKind::Missing);
+}
+
+TEST(PosixServices, IgnoresSigioSoALeaseBreakCannotEndTheProgram)
+{
+    EXPECT_EQ(&platform::posixServices(), &platform::posixServices());
+    struct sigaction current {};
+    ASSERT_EQ(::sigaction(SIGIO, nullptr, &current), 0);
+    EXPECT_EQ(current.sa_handler, SIG_IGN);
+}
+
+// steady_clock reads CLOCK_MONOTONIC on Linux; a unit or truncation slip in
+// tickCount shows up as a reading far from it, not only across a sleep.
+TEST(PosixServices, TickCountIsMonotonicMillisecondsCutTo32Bits)
+{
+    using std::chrono::duration_cast;
+    using std::chrono::milliseconds;
+    auto& fs = platform::posixServices();
+    const auto steadyMs = [] {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        return static_cast<std::uint32_t>(duration_cast<milliseconds>(now).count());
+    };
+    const std::uint32_t expected = steadyMs();
+    const std::uint32_t before = fs.tickCount();
+    EXPECT_LT(before - expected, 5u);
+
+    std::this_thread::sleep_for(30ms);
+    const std::uint32_t elapsed = fs.tickCount() - before;
+    EXPECT_GE(elapsed, 29u);
+    EXPECT_LT(elapsed, 5000u);
+}
+
+}  // namespace
