@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QFont>
+
+class QWidget;
+
+// "MS Sans Serif" 8 pt where installed, otherwise the closest sans font
+// drawn at the same 11-pixel character height.
+QFont PageFont();
+
+// The fixed dialog frame of the first three pages: a title bar with no buttons.
+void UseDialogFrame(QWidget* page);
+
+// The one way the wizard changes page: hide the current one, show the target,
+// then give it the current page's Top, then its Left.
+void MovePage(QWidget* from, QWidget* to);

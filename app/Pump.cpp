@@ -1,0 +1,8 @@
+#include "app/Pump.h"
+
+#include <QCoreApplication>
+
+void ProcessMessages()
+{
+    QCoreApplication::processEvents();
+}

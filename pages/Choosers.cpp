@@ -1,0 +1,61 @@
+#include "pages/Choosers.h"
+
+#include <QFileDialog>
+
+namespace {
+
+class QtFiles final : public FileChooser {
+public:
+    QStringList ChooseFiles(QWidget* parent, const QString& title, const QString& startWith) override
+    {
+        QFileDialog dialog(parent, title);
+        dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
+        // Shown as "( *.* )", matched as "*": on Linux "*.*" would hide names without a dot.
+        dialog.setNameFilter(QStringLiteral("Все файлы ( *.* ) (*)"));
+        if (!startWith.isEmpty())
+            dialog.selectFile(startWith);
+        if (dialog.exec() != QDialog::Accepted)
+            return {};
+        return dialog.selectedFiles();
+    }
+};
+
+class QtFolders final : public FolderChooser {
+public:
+    QString ChooseFolder(QWidget* parent, const QString& title, const QString& startAt) override
+    {
+        QFileDialog dialog(parent, title, startAt);
+        dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        if (dialog.exec() != QDialog::Accepted)
+            return {};
+        return dialog.selectedFiles().value(0);
+    }
+};
+
+} // namespace
+
+FileChooser& QtFileChooser()
+{
+    static QtFiles chooser;
+    return chooser;
+}
+
+FolderChooser& QtFolderChooser()
+{
+    static QtFolders chooser;
+    return chooser;
+}
+
+bool OpenDialog::Execute(QWidget* parent)
+{
+    Files = Chooser->ChooseFiles(parent, Title, FileName);
+    if (Files.isEmpty())
+        return false;
+    FileName = Files.first();
+    return true;
+}

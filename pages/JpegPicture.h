@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+// Decodes a baseline or progressive JPEG with libjpeg. A corrupt, truncated or
+// unreasonably large picture gives a null image.
+QImage DecodeJpeg(const QByteArray& jpeg);

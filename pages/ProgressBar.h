@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+
+// A progress bar that the engine steps once per written block. It keeps the
+// position as a plain number, readable at any time, and repaints only when the
+// painted bar would change, so a step costs an add and a compare.
+// Positions are 64-bit: any file size fits; the painting scales them.
+class ProgressBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit ProgressBar(QWidget* parent = nullptr);
+
+    std::int64_t Min() const { return min_; }
+    std::int64_t Max() const { return max_; }
+    std::int64_t Position() const { return position_; }
+
+    void SetMin(std::int64_t min);
+    void SetMax(std::int64_t max);
+    void SetPosition(std::int64_t position);
+    void StepIt()
+    {
+        if (++position_ >= nextRepaintAt_)
+            PositionChanged();
+    }
+
+    // Painted steps across the bar's whole length; finer than any bar's pixels.
+    static constexpr int Resolution = 4096;
+    // The step that is painted now, 0 to Resolution.
+    int PaintedStep() const { return painted_; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void PositionChanged();
+    int StepOf(std::int64_t position) const;
+
+    std::int64_t min_ = 0;
+    std::int64_t max_ = 100;
+    std::int64_t position_ = 0;
+    std::int64_t nextRepaintAt_ = 0;
+    int painted_ = 0;
+};
