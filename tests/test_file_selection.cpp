@@ -1,0 +1,186 @@
+// The file selection page: building the list through its two dialogs.
+#include "pages/frmAddFiles.h"
+#include "pages/frmSposob.h"
+#include "pages/frmStart.h"
+#include "tests/support/ModalWatcher.h"
+#include "tests/support/Pages.h"
+
+#include <QDir>
+
+namespace {
+
+// Answers the open-file dialog with a scripted selection and records how it was asked.
+struct ScriptedFiles : FileChooser {
+    QStringList answer;
+    QString askedTitle;
+    QStringList startedWith;
+    QStringList ChooseFiles(QWidget*, const QString& title, const QString& startWith) override
+    {
+        askedTitle = title;
+        startedWith << startWith;
+        return answer;
+    }
+};
+
+struct ScriptedFolder : FolderChooser {
+    QString answer;
+    QString askedTitle;
+    QString askedStart;
+    QString ChooseFolder(QWidget*, const QString& title, const QString& startAt) override
+    {
+        askedTitle = title;
+        askedStart = startAt;
+        return answer;
+    }
+};
+
+class FileSelection : public PagesTest {
+protected:
+    void SetUp() override
+    {
+        PagesTest::SetUp();
+        frmAddFile->opn.Chooser = &files;
+        frmAddFile->FolderBrowser = &folder;
+    }
+    QStringList Captions() const
+    {
+        QStringList captions;
+        for (int i = 0; i < frmAddFile->lst->count(); ++i)
+            captions << frmAddFile->lst->item(i)->text();
+        return captions;
+    }
+    void AddFiles(const QStringList& paths)
+    {
+        files.answer = paths;
+        frmAddFile->Button5->click();
+    }
+    void AddFolder(const QString& path)
+    {
+        folder.answer = path;
+        frmAddFile->Button6->click();
+    }
+    ScriptedFiles files;
+    ScriptedFolder folder;
+};
+
+} // namespace
+
+TEST_F(FileSelection, FilesAndFoldersEnterInSortedOrderWithTheirKinds)
+{
+    AddFiles({"/home/u/b.txt"});
+    AddFolder("/home/u/Docs");
+    AddFiles({"/home/u/c.txt", "/home/u/a.txt", "/home/u/B.txt"});
+    EXPECT_EQ(files.askedTitle, "Добавить файл(ы)");
+    QStringList expected = {"/home/u/b.txt", "/home/u/Docs/", "/home/u/c.txt", "/home/u/a.txt",
+                            "/home/u/B.txt"};
+    std::sort(expected.begin(), expected.end(),
+              [](const QString& a, const QString& b) { return QString::localeAwareCompare(a, b) < 0; });
+    EXPECT_EQ(Captions(), expected);
+    for (int i = 0; i < frmAddFile->lst->count(); ++i) {
+        const QListWidgetItem* item = frmAddFile->lst->item(i);
+        const int kind = item->text().endsWith('/') ? FolderImage : FileImage;
+        EXPECT_EQ(ImageIndexOf(item), kind) << item->text().toStdString();
+        EXPECT_EQ(item->icon().cacheKey(), frmAddFile->ImageList1[kind].cacheKey());
+    }
+}
+
+TEST_F(FileSelection, SortingIsCaseSensitiveAndKeepsDuplicates)
+{
+    AddFiles({"/x/a", "/x/A", "/x/a"});
+    EXPECT_EQ(frmAddFile->lst->count(), 3);
+    EXPECT_EQ(Captions().count("/x/a"), 2);
+    EXPECT_NE(QString::localeAwareCompare("/x/a", "/x/A"), 0);
+}
+
+TEST_F(FileSelection, OpenDialogKeepsTheFirstPathOfTheLastConfirmedSelection)
+{
+    AddFiles({"/d/two", "/d/one"});
+    AddFiles({});
+    AddFiles({"/e/three"});
+    EXPECT_EQ(files.startedWith, (QStringList{"", "/d/two", "/d/two"}));
+    EXPECT_EQ(frmAddFile->opn.FileName, "/e/three");
+    EXPECT_EQ(frmAddFile->lst->count(), 3) << "a cancelled dialog adds nothing";
+}
+
+TEST_F(FileSelection, FolderBrowserAppendsOneSeparatorAlwaysAndCancelAddsNothing)
+{
+    AddFolder("");
+    EXPECT_EQ(frmAddFile->lst->count(), 0);
+    EXPECT_EQ(folder.askedTitle, "Выберите папку.");
+    EXPECT_EQ(folder.askedStart, "/");
+    AddFolder("/tmp/Temp");
+    AddFolder("/");
+    EXPECT_EQ(Captions(), (QStringList{"//", "/tmp/Temp/"}));
+}
+
+TEST_F(FileSelection, RemovingSelectedEntriesAndClearing)
+{
+    AddFiles({"/a", "/b", "/c", "/d"});
+    frmAddFile->Button7->click();
+    EXPECT_EQ(frmAddFile->lst->count(), 4) << "nothing selected, nothing removed";
+    frmAddFile->lst->item(0)->setSelected(true);
+    frmAddFile->lst->item(2)->setSelected(true);
+    frmAddFile->Button7->click();
+    EXPECT_EQ(Captions(), (QStringList{"/b", "/d"}));
+    frmAddFile->Button4->click();
+    EXPECT_EQ(frmAddFile->lst->count(), 0);
+}
+
+TEST_F(FileSelection, CaptionsCannotBeEditedInPlace)
+{
+    EXPECT_EQ(frmAddFile->lst->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(frmAddFile->lst->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(frmAddFile->lst->iconSize(), QSize(16, 16));
+}
+
+TEST_F(FileSelection, EmptyListIsRefusedWithTheWarningBox)
+{
+    frmAddFile->show();
+    ModalWatcher watcher;
+    frmAddFile->Button2->click();
+    ASSERT_EQ(watcher.seen().size(), 1u);
+    EXPECT_EQ(watcher.seen()[0].title, "ВНИМАНИЕ!");
+    EXPECT_EQ(watcher.seen()[0].text, "Вы ничего не выбрали для удаления.");
+    EXPECT_EQ(watcher.seen()[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(watcher.seen()[0].ownerName, "TfrmAddFile");
+    EXPECT_TRUE(frmAddFile->isVisible());
+    EXPECT_FALSE(frmSpo->isVisible());
+}
+
+TEST_F(FileSelection, NextWithEntriesMovesOnAndBackFromThereKeepsTheList)
+{
+    AddFiles({"/a"});
+    frmAddFile->show();
+    frmAddFile->move(55, 66);
+    frmAddFile->Button2->click();
+    ASSERT_TRUE(frmSpo->isVisible());
+    EXPECT_EQ(frmSpo->pos(), QPoint(55, 66));
+    frmSpo->Button3->click();
+    EXPECT_TRUE(frmAddFile->isVisible());
+    EXPECT_EQ(Captions(), QStringList{"/a"});
+}
+
+TEST_F(FileSelection, BackMovesToTheWelcomePageThenEmptiesTheList)
+{
+    AddFiles({"/a", "/b"});
+    frmAddFile->show();
+    frmAddFile->move(70, 80);
+    int countWhenWelcomeShown = -1;
+    struct ShowSpy : QObject {
+        int* count;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show)
+                *count = frmAddFile->lst->count();
+            return false;
+        }
+    } spy;
+    spy.count = &countWhenWelcomeShown;
+    Form1->installEventFilter(&spy);
+    frmAddFile->Button3->click();
+    Form1->removeEventFilter(&spy);
+    EXPECT_EQ(countWhenWelcomeShown, 2) << "the list is emptied after the move";
+    EXPECT_TRUE(Form1->isVisible());
+    EXPECT_EQ(Form1->pos(), QPoint(70, 80));
+    EXPECT_EQ(frmAddFile->lst->count(), 0);
+}
