@@ -1,0 +1,29 @@
+# Sourced by the set-up commands: the Debian packages Sorvex needs, and the
+# step that installs whichever of them are missing.
+
+# To build and run the program.
+BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libjpeg-dev
+  libgtest-dev libgmock-dev fonts-liberation fonts-dejavu-core"
+# To run every test: a real X server to drive the program in, and the tools
+# that look at the results.
+TEST_PACKAGES="xvfb xdotool x11-utils imagemagick e2fsprogs mount util-linux
+  desktop-file-utils"
+
+# Installs the missing packages as root; as anyone else, prints the line to run and stops.
+ensure_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Sorvex needs these Debian packages. Install them, then run this command again:" >&2
+    echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y "${missing[@]}"
+}
