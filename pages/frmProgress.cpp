@@ -2,6 +2,9 @@
 
 #include "app/Application.h"
 #include "app/Dispatch.h"
+#include "app/PageFrame.h"
+#include "engine/CShredder.h"
+#include "pages/frmAddFiles.h"
 
 #include <QCloseEvent>
 
@@ -12,12 +15,35 @@ TfrmProgr::TfrmProgr(QWidget* parent) : QWidget(parent)
     setupUi(this);
     move(189, 107); // design position
     Bind(Button1, this, &TfrmProgr::Button1Click);
+    Bind(Button2, this, &TfrmProgr::Button2Click);
+    Bind(Button4, this, &TfrmProgr::Button4Click);
     Button4->setFocus();
 }
 
+// Stops any run at its next look at the flag, then ends the program.
 void TfrmProgr::Button1Click()
 {
+    Shredder.Stop = true;
     Terminate();
+}
+
+// Back to the file selection page with an empty list, this page made ready for the next run.
+void TfrmProgr::Button2Click()
+{
+    frmAddFile->lst->clear();
+    MovePage(this, frmAddFile);
+    prg1->SetPosition(0);
+    prg2->SetPosition(0);
+    Button4->setEnabled(true);
+    st1->hide();
+    st2->hide();
+    Button2->setEnabled(false);
+}
+
+void TfrmProgr::Button4Click()
+{
+    Shredder.Stop = true;
+    Button2->setEnabled(true);
 }
 
 void TfrmProgr::closeEvent(QCloseEvent* event)

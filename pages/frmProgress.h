@@ -11,6 +11,8 @@ public:
     explicit TfrmProgr(QWidget* parent = nullptr);
 
     void Button1Click();
+    void Button2Click();
+    void Button4Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

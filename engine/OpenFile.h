@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/FileServices.h"
+
+#include <string>
+
+// A file opened for writing for one pass; closed when the pass is left in any way.
+// Refusal raises "Cannot open file <path>" with the path exactly as held.
+class OpenFile {
+public:
+    OpenFile(platform::FileServices& fs, const std::string& path);
+    ~OpenFile() { Close(); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    int Fd() const { return fd_; }
+    void Close();
+
+private:
+    platform::FileServices& fs_;
+    int fd_;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// One block of every overwrite: 256 bytes, written with one write each.
+constexpr int BlockSize = 256;
+using Block = std::array<unsigned char, BlockSize>;
+
+// 256 times the character "0" (0x30), as the balanced and thorough methods write.
+Block ZeroCharBlock();
+
+// The DoD method's block: a 32-bit linear congruential generator seeded with
+// the clock, advanced once before use; each byte is bits 16 to 23 of the state.
+Block DodBlock(std::uint32_t seed);
