@@ -1,0 +1,173 @@
+// Expanding the list of entries into the flat list of files a run destroys.
+#include "tests/support/EngineTest.h"
+
+#include <QApplication>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Expansion = EngineTest;
+using E = ObservedServices::Entry;
+
+TEST_F(Expansion, DepthFirstInEnumerationOrderWithEachSubfolderAtItsPlace)
+{
+    fs.scriptedOnly = true;
+    fs.folders["/r/d/"] = {E{"x", false}, E{"sub", true}, E{".", true}, E{"y", false}, E{"empty", true}};
+    fs.folders["/r/d/sub/"] = {E{"z2", false}, E{"deeper", true}, E{"z1", false}};
+    fs.folders["/r/d/sub/deeper/"] = {E{"w", false}};
+    fs.folders["/r/d/empty/"] = {};
+    ListFile("/r/a.txt");
+    ListFolder("/r/d");
+    ListFile("/r/e.txt");
+    Shredder.Run(NoMethod);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"/r/a.txt", "/r/d/x", "/r/d/sub/z2", "/r/d/sub/deeper/w",
+                                                 "/r/d/sub/z1", "/r/d/y", "/r/e.txt"}));
+    EXPECT_TRUE(fs.NothingTouched());
+}
+
+TEST_F(Expansion, EachPathIsHeldOnceAtItsFirstPlace)
+{
+    fs.scriptedOnly = true;
+    fs.folders["/r/"] = {E{"a", false}, E{"s", true}};
+    fs.folders["/r/s/"] = {E{"b", false}};
+    ListFile("/r/s/b");  // also found below /r/
+    ListFolder("/r");
+    ListFolder("/r");    // the same folder twice
+    ListFolder("/r/s");  // and one of its subfolders
+    Shredder.Run(NoMethod);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"/r/a", "/r/s/b"}));
+}
+
+TEST_F(Expansion, UnreadableAndVanishedFoldersContributeNothing)
+{
+    fs.scriptedOnly = true;
+    fs.folders["/r/"] = {E{"locked", true}, E{"f", false}};
+    ListFolder("/r");
+    ListFolder("/gone");
+    Shredder.Run(NoMethod);
+    EXPECT_EQ(Files(), std::vector<std::string>{"/r/f"});
+    EXPECT_EQ(fs.listed, (std::vector<std::string>{"/gone/", "/r/", "/r/locked/"}));
+}
+
+TEST_F(Expansion, RealTreeHiddenEntriesDotFoldersLinksAndRawNames)
+{
+    const std::string root = tree.path();
+    const std::string outside = tree / "outside";
+    MakeFolder(outside);
+    WriteFile(outside + "/keep", "outside");
+    const std::string top = tree / "top";
+    MakeFolder(top);
+    WriteFile(top + "/.hidden", "h");
+    MakeFolder(top + "/.dotfolder");
+    WriteFile(top + "/.dotfolder/inner", "i");
+    MakeFolder(top + "/emptyfolder");
+    const std::string raw = top + "/bad\xff\xfe name";
+    WriteFile(raw, "raw");
+    ASSERT_EQ(symlink(outside.c_str(), (top + "/link-to-folder").c_str()), 0);
+    ASSERT_EQ(symlink((outside + "/keep").c_str(), (top + "/link-to-file").c_str()), 0);
+    ListFolder(top);
+    Shredder.Run(NoMethod);
+    std::vector<std::string> files = Files();
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> expected = {top + "/.dotfolder/inner", top + "/.hidden", raw,
+                                         top + "/link-to-file", top + "/link-to-folder"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files, expected);
+    for (const std::string& listed : fs.listed)
+        EXPECT_EQ(listed.rfind(top, 0), 0u) << "listed outside the chosen folder: " << listed;
+}
+
+TEST_F(Expansion, FolderEntryWithoutSeparatorGetsOne)
+{
+    fs.scriptedOnly = true;
+    fs.folders["/r/"] = {E{"f", false}};
+    frmAddFile->AddEntry("/r", FolderImage);
+    Shredder.Run(NoMethod);
+    EXPECT_EQ(Files(), std::vector<std::string>{"/r/f"});
+}
+
+TEST_F(Expansion, TwoThousandFoldersDeepNeedNoDeepStack)
+{
+    std::string path = tree.path();
+    const int dir = open(path.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(dir, 0);
+    // Built relative to a descriptor so no path grows past the system's limit.
+    int current = dir;
+    for (int level = 0; level < 2000; ++level) {
+        ASSERT_EQ(mkdirat(current, "d", 0755), 0);
+        const int next = openat(current, "d", O_RDONLY | O_DIRECTORY);
+        if (current != dir)
+            close(current);
+        current = next;
+        path += "/d";
+    }
+    const int file = openat(current, "bottom", O_WRONLY | O_CREAT, 0644);
+    close(file);
+    close(current);
+    close(dir);
+    ListFolder(tree.path());
+    Shredder.Run(NoMethod);
+    EXPECT_EQ(Files(), std::vector<std::string>{path + "/bottom"});
+    EXPECT_EQ(fs.listed.size(), 2001u);
+}
+
+TEST_F(Expansion, StopInThePumpOfADeepScanEndsItBeforeAnyFileIsTouched)
+{
+    fs.scriptedOnly = true;
+    std::string folder = "/r/";
+    for (int level = 0; level < 50; ++level) {
+        fs.folders[folder] = {E{"f", false}, E{"d", true}, E{"g", false}};
+        folder += "d/";
+    }
+    ListFile("/a-file-before");
+    ListFolder("/r");
+    ListFile("/z-file-after");
+    // The stop waits in the queue from the moment the 10th folder is listed;
+    // the pump that ends the deepest folder's scan runs it.
+    fs.afterList = [this](const std::string&) {
+        if (fs.listed.size() == 10)
+            PostClick(frmProgr->Button4);
+    };
+    Shredder.Run(MethodBalanced);
+    EXPECT_TRUE(fs.NothingTouched());
+    EXPECT_FALSE(Shredder.Stop);
+    EXPECT_EQ(Label(), "Идёт подготовка к удалению.");
+    EXPECT_EQ(fs.listed.size(), 51u) << "the scan went down to the deepest folder first";
+    // Every folder scan under way returned at its next entry: no "g" was reached.
+    const std::vector<std::string> files = Files();
+    EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& p) { return p.ends_with("/g"); }), 0);
+    EXPECT_EQ(files.front(), "/a-file-before");
+    EXPECT_NE(files.back(), "/z-file-after");
+    // The page is left in "Stop requested".
+    EXPECT_TRUE(frmProgr->Button2->isEnabled());
+    EXPECT_TRUE(frmProgr->Button4->isEnabled());
+    EXPECT_FALSE(frmProgr->st1->isVisible());
+}
+
+TEST_F(Expansion, StopAlreadySetEmptiesTheListAndReadsNothing)
+{
+    Shredder.Files.Append("/left/over");
+    ListFolder(tree.path());
+    Shredder.Stop = true;
+    Shredder.Run(MethodBalanced);
+    EXPECT_TRUE(Files().empty());
+    EXPECT_TRUE(fs.listed.empty());
+    EXPECT_FALSE(Shredder.Stop);
+}
+
+TEST_F(Expansion, UnknownMethodCodeExpandsAndTouchesNothing)
+{
+    const std::string file = tree / "f";
+    WriteFile(file, "data");
+    ListFile(file);
+    for (int code : {0, 5, -1}) {
+        Shredder.Run(code);
+        EXPECT_EQ(Files(), std::vector<std::string>{file});
+        EXPECT_TRUE(fs.NothingTouched());
+        EXPECT_EQ(ReadFile(file), "data");
+        EXPECT_TRUE(frmProgr->Button4->isEnabled());
+        EXPECT_FALSE(frmProgr->Button2->isEnabled());
+        EXPECT_FALSE(frmProgr->st1->isVisible());
+    }
+}

@@ -1,0 +1,283 @@
+// The four overwrite methods: what reaches each file, the bars, stop and errors.
+#include "app/Errors.h"
+#include "engine/Pattern.h"
+#include "tests/support/EngineTest.h"
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+
+class Methods : public EngineTest {
+protected:
+    // A file of the given size, listed on the file selection page.
+    std::string Listed(const std::string& name, std::size_t size, char fill = 'a')
+    {
+        const std::string path = tree / name;
+        WriteFile(path, std::string(size, fill));
+        ListFile(path);
+        return path;
+    }
+    // prg1's maximum at every pass, recorded at the pass's first write.
+    void RecordMaxima()
+    {
+        fs.afterWrite = [this](int) {
+            if (fs.sizes.size() > maxima.size())
+                maxima.push_back(frmProgr->prg1->Max());
+        };
+    }
+    bool Finished() const
+    {
+        return frmProgr->Button1->isEnabled() && frmProgr->Button2->isEnabled() &&
+               !frmProgr->Button4->isEnabled() && frmProgr->st1->isVisible() && frmProgr->st2->isVisible();
+    }
+    std::vector<std::int64_t> maxima;
+};
+
+std::string Repeated(const Block& block, std::size_t bytes)
+{
+    std::string content;
+    while (content.size() < bytes)
+        content.append(reinterpret_cast<const char*>(block.data()), block.size());
+    return content.substr(0, bytes);
+}
+
+} // namespace
+
+TEST_F(Methods, BalancedOnAnEmptyFileGrowsItByOneBlockPerPass)
+{
+    const std::string path = Listed("empty", 0);
+    RecordMaxima();
+    Shredder.Run(MethodBalanced);
+    EXPECT_EQ(fs.sizes, (std::vector<std::int64_t>{0, 256}));
+    EXPECT_EQ(maxima, (std::vector<std::int64_t>{2, 4}));
+    EXPECT_EQ(frmProgr->prg1->Position(), 3);
+    EXPECT_EQ(fs.contentAtRemoval[path], std::string(512, '0'));
+    EXPECT_FALSE(Exists(path));
+    EXPECT_EQ(fs.flushes, 2) << "every pass reaches the medium";
+}
+
+TEST_F(Methods, ThoroughOnAThousandByteFile)
+{
+    const std::string path = Listed("thousand", 1000);
+    RecordMaxima();
+    Shredder.Run(MethodThorough);
+    EXPECT_EQ(fs.writes, 4 + 5 + 6 + 7 + 8);
+    EXPECT_EQ(maxima, (std::vector<std::int64_t>{20, 25, 30, 35, 40}));
+    EXPECT_EQ(frmProgr->prg1->Position(), 30);
+    EXPECT_EQ(fs.contentAtRemoval[path], std::string(2048, '0'));
+    EXPECT_EQ(fs.flushes, 5);
+}
+
+TEST_F(Methods, ExactMultipleOfTheBlockStillGetsTheExtraBlock)
+{
+    Listed("512", 512);
+    Shredder.Run(MethodBalanced);
+    EXPECT_EQ(fs.sizes, (std::vector<std::int64_t>{512, 768}));
+    EXPECT_EQ(fs.writes, 3 + 4);
+}
+
+TEST_F(Methods, DodBlockFromTickZeroAndTheSameBlockEverywhere)
+{
+    const Block block = DodBlock(0);
+    EXPECT_EQ(block[0], 0x5A);
+    EXPECT_EQ(block[1], 0x82);
+    EXPECT_EQ(block[2], 0xE6);
+    EXPECT_EQ(block[3], 0x42);
+    Block zeros;
+    zeros.fill(0x30);
+    EXPECT_EQ(ZeroCharBlock(), zeros);
+
+    fs.tick = 0;
+    const std::string first = Listed("first", 700);
+    const std::string second = Listed("second", 10);
+    Shredder.Run(MethodDoD);
+    EXPECT_EQ(fs.contentAtRemoval[first], Repeated(block, (700 / 256 + 5) * 256));
+    EXPECT_EQ(fs.contentAtRemoval[second], Repeated(block, 5 * 256));
+}
+
+TEST_F(Methods, OverallBarCountsFilesAndEveryMethodEmptiesTheListAndFinishes)
+{
+    for (int method : {MethodFast, MethodBalanced, MethodThorough, MethodDoD}) {
+        frmProgr->show();
+        const std::string a = Listed("a", 300);
+        const std::string b = Listed("b", 0);
+        Shredder.Run(method);
+        EXPECT_EQ(frmProgr->prg2->Max(), 2) << method;
+        EXPECT_EQ(frmProgr->prg2->Position(), 2) << method;
+        EXPECT_FALSE(Exists(a));
+        EXPECT_FALSE(Exists(b));
+        EXPECT_EQ(Shredder.Files.Count(), 0u);
+        EXPECT_TRUE(Finished());
+        EXPECT_EQ(Label(), b);
+        frmProgr->Button2->click(); // back to an empty list and a ready page
+    }
+}
+
+TEST_F(Methods, FastWritesNothingAndLeavesTheFileBarAlone)
+{
+    const std::string path = Listed("f", 5000, 'q');
+    frmProgr->prg1->SetMax(77);
+    frmProgr->prg1->SetPosition(5);
+    Shredder.Run(MethodFast);
+    EXPECT_EQ(fs.writes, 0);
+    EXPECT_EQ(fs.opened, std::vector<std::string>{path}) << "opened once to prove it can be";
+    EXPECT_EQ(fs.contentAtRemoval[path], std::string(5000, 'q'));
+    EXPECT_EQ(frmProgr->prg1->Max(), 77);
+    EXPECT_EQ(frmProgr->prg1->Position(), 5);
+    EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(Methods, StopAfterTheThirdBlockDeletesThatFileAndLeavesTheRest)
+{
+    const std::string first = Listed("1", 4000, 'x');
+    const std::string second = Listed("2", 100, 'y');
+    fs.afterWrite = [](int write) {
+        if (write == 3)
+            PostClick(frmProgr->Button4);
+    };
+    Shredder.Run(MethodBalanced);
+    EXPECT_EQ(fs.writes, 3);
+    EXPECT_EQ(fs.contentAtRemoval[first], std::string(768, '0') + std::string(4000 - 768, 'x'));
+    EXPECT_FALSE(Exists(first));
+    EXPECT_EQ(ReadFile(second), std::string(100, 'y'));
+    EXPECT_EQ(frmProgr->prg1->Position(), frmProgr->prg1->Max());
+    EXPECT_EQ(frmProgr->prg2->Position(), frmProgr->prg2->Max());
+    EXPECT_EQ(fs.flushes, 1) << "the partial overwrite is flushed before the delete";
+    EXPECT_EQ(Shredder.Files.Count(), 0u);
+    EXPECT_FALSE(Shredder.Stop);
+    EXPECT_TRUE(Finished());
+}
+
+TEST_F(Methods, StopDuringFastEndsAfterTheFileInHand)
+{
+    const std::string first = Listed("1", 10);
+    const std::string second = Listed("2", 10);
+    const std::string third = Listed("3", 10);
+    PostClick(frmProgr->Button4);
+    Shredder.Run(MethodFast);
+    EXPECT_FALSE(Exists(first));
+    EXPECT_TRUE(Exists(second));
+    EXPECT_TRUE(Exists(third));
+    EXPECT_EQ(frmProgr->prg2->Position(), 3);
+    EXPECT_FALSE(Shredder.Stop);
+    EXPECT_TRUE(Finished());
+}
+
+TEST_F(Methods, FileThatCannotBeOpenedEndsTheRunWhereItStands)
+{
+    const std::string first = Listed("1", 10);
+    const std::string missing = tree / "2-gone";
+    ListFile(missing);
+    const std::string third = Listed("3", 10, 'k');
+    try {
+        Shredder.Run(MethodThorough);
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open file " + missing);
+    }
+    EXPECT_FALSE(Exists(first));
+    EXPECT_FALSE(Exists(missing)) << "nothing is created";
+    EXPECT_EQ(ReadFile(third), std::string(10, 'k'));
+    EXPECT_EQ(Shredder.Files.Count(), 3u);
+    EXPECT_EQ(Label(), missing);
+    EXPECT_TRUE(frmProgr->Button4->isEnabled());
+    EXPECT_FALSE(frmProgr->Button2->isEnabled());
+    EXPECT_FALSE(frmProgr->st1->isVisible());
+}
+
+TEST_F(Methods, ReadOnlyFileIsMadeWritableAndDestroyed)
+{
+    const std::string path = Listed("ro", 300, 'r');
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    Shredder.Run(MethodBalanced);
+    EXPECT_EQ(fs.madeWritable, 1);
+    EXPECT_EQ(fs.contentAtRemoval[path], std::string(768, '0'));
+    EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(Methods, EmptyListRunsOnlyTheClosingSteps)
+{
+    MakeFolder(tree / "empty");
+    ListFolder(tree / "empty");
+    Shredder.Run(MethodDoD);
+    EXPECT_EQ(frmProgr->prg2->Max(), 0);
+    EXPECT_TRUE(Finished());
+    EXPECT_EQ(Label(), "Идёт подготовка к удалению.");
+}
+
+TEST_F(Methods, LinksAreDeletedAsLinksAndSharedContentIsLeftToItsOtherNames)
+{
+    const std::string outside = tree / "outside";
+    WriteFile(outside, "target stays");
+    const std::string shared = tree / "shared-elsewhere";
+    WriteFile(shared, "shared stays");
+    MakeFolder(tree / "d");
+    ASSERT_EQ(symlink(outside.c_str(), (tree / "d/link").c_str()), 0);
+    ASSERT_EQ(link(shared.c_str(), (tree / "d/hard").c_str()), 0);
+    ListFolder(tree / "d");
+    for (int method : {MethodFast, MethodBalanced, MethodDoD}) {
+        if (!Exists(tree / "d/link")) {
+            ASSERT_EQ(symlink(outside.c_str(), (tree / "d/link").c_str()), 0);
+            ASSERT_EQ(link(shared.c_str(), (tree / "d/hard").c_str()), 0);
+        }
+        Shredder.Run(method);
+        EXPECT_FALSE(Exists(tree / "d/link")) << method;
+        EXPECT_FALSE(Exists(tree / "d/hard")) << method;
+        EXPECT_EQ(ReadFile(outside), "target stays");
+        EXPECT_EQ(ReadFile(shared), "shared stays");
+        EXPECT_TRUE(fs.opened.empty());
+        EXPECT_TRUE(Finished());
+    }
+}
+
+TEST_F(Methods, FifoAndDeviceNodeAreRefusedWithoutHangingOrWriting)
+{
+    const std::string fifo = tree / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string& path : {fifo, std::string("/dev/null")}) {
+        Shredder.Files.Clear();
+        frmAddFile->lst->clear();
+        ListFile(path);
+        for (int method : {MethodFast, MethodBalanced}) {
+            EXPECT_THROW(Shredder.Run(method), Error) << path;
+            EXPECT_EQ(fs.writes, 0);
+            EXPECT_TRUE(Exists(path));
+        }
+    }
+}
+
+TEST_F(Methods, FailedWriteBeforeTheOldEndRaisesAndKeepsTheFile)
+{
+    const std::string path = Listed("f", 1000, 'w');
+    fs.failWrite = [](int write) { return write == 2; };
+    try {
+        Shredder.Run(MethodBalanced);
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot write file " + path);
+    }
+    EXPECT_TRUE(Exists(path));
+    EXPECT_TRUE(fs.removed.empty());
+    EXPECT_EQ(Shredder.Files.Count(), 1u);
+}
+
+TEST_F(Methods, FailedFlushRaisesAndKeepsTheFile)
+{
+    const std::string path = Listed("f", 10);
+    fs.failFlush = true;
+    EXPECT_THROW(Shredder.Run(MethodThorough), Error);
+    EXPECT_TRUE(Exists(path));
+}
+
+TEST_F(Methods, FailureInTheBlockPastTheOldEndIsLetGo)
+{
+    // 512 bytes: blocks 1 and 2 hold the data, block 3 only extends the file.
+    const std::string path = Listed("f", 512, 'w');
+    fs.failWrite = [](int write) { return write == 3; };
+    Shredder.Run(MethodBalanced);
+    EXPECT_FALSE(Exists(path));
+    EXPECT_TRUE(Finished());
+    EXPECT_EQ(fs.contentAtRemoval[path], std::string(512 + 256, '0')) << "the second pass wrote 3 blocks";
+}
