@@ -4,7 +4,9 @@
 #include "ui_frmAddFiles.h"
 
 #include <QIcon>
+#include <QList>
 #include <QListWidgetItem>
+#include <QUrl>
 #include <QWidget>
 
 #include <array>
@@ -34,6 +36,9 @@ public:
 
     // Adds one entry where its caption sorts.
     void AddEntry(const QString& caption, int imageIndex);
+    // Adds the dropped local files and folders as the two dialogs would;
+    // other urls and paths that do not exist are passed over.
+    void AddDropped(const QList<QUrl>& urls);
 
     void Button1Click();
     void Button2Click();
@@ -45,6 +50,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Drops from a file manager onto lst, and the Delete key in it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 extern TfrmAddFile* frmAddFile;

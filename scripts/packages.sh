@@ -1,9 +1,10 @@
 # Sourced by the set-up commands: the Debian packages Sorvex needs, and the
 # step that installs whichever of them are missing.
 
-# To build and run the program.
+# To build and run the program, and to make its Debian package (dpkg-shlibdeps
+# from dpkg-dev and `file` work out what the package depends on).
 BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libjpeg-dev
-  libgtest-dev libgmock-dev fonts-liberation fonts-dejavu-core"
+  libgtest-dev libgmock-dev fonts-liberation fonts-dejavu-core dpkg-dev file"
 # To run every test: a real X server to drive the program in, and the tools
 # that look at the results.
 TEST_PACKAGES="xvfb xdotool x11-utils imagemagick e2fsprogs mount util-linux

@@ -1,0 +1,51 @@
+# Installing Sorvex into a system, and the Debian package made from that
+# installation: `cpack -G DEB` in the build folder gives sorvex_<version>_<arch>.deb.
+include(GNUInstallDirs)
+
+set(SORVEX_ICON_DIR ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+
+install(TARGETS sorvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/resources/sorvex.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# The application icon: every drawn size, each as <N>x<N>/apps/sorvex.png, and the vector master.
+file(GLOB sorvex_icons CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/icons/sorvex-*.png)
+foreach(icon IN LISTS sorvex_icons)
+  get_filename_component(icon_name ${icon} NAME)
+  if(NOT icon_name MATCHES "^sorvex-([0-9]+)\\.png$")
+    message(FATAL_ERROR "Application icon with no size in its name: ${icon}")
+  endif()
+  install(FILES ${icon} DESTINATION ${SORVEX_ICON_DIR}/${CMAKE_MATCH_1}x${CMAKE_MATCH_1}/apps
+          RENAME sorvex.png)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/resources/sorvex.svg DESTINATION ${SORVEX_ICON_DIR}/scalable/apps)
+
+set(SORVEX_MAINTAINER "Sorvex developers <sorvex@example.org>"
+    CACHE STRING "Maintainer field of the Debian package")
+
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME sorvex)
+set(CPACK_PACKAGE_VENDOR "Sorvex")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "${SORVEX_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop file shredder with a Russian interface")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Sorvex overwrites the files you list, and every file below the folders you\n"
+    "list, in place with one of four methods, then deletes them, so that they\n"
+    "cannot be brought back. Symbolic links are deleted as links.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${SORVEX_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The libraries the program links (Qt 6, libjpeg, libc, libstdc++) are found by
+# dpkg-shlibdeps. The xcb platform plugin Qt loads at start-up is not linked,
+# but on Debian 12 it ships in libqt6gui6, which the program links.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build[^/]*/" "/out/")
+
+include(CPack)

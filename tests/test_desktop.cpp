@@ -1,0 +1,180 @@
+// The file selection page on the desktop: files and folders dropped onto the
+// list from a file manager, and the Delete key in the list.
+#include "pages/frmAddFiles.h"
+#include "tests/support/Pages.h"
+#include "tests/support/TempTree.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+
+#include <algorithm>
+
+#include <unistd.h>
+
+namespace {
+
+struct ScriptedFolder : FolderChooser {
+    QString answer;
+    QString ChooseFolder(QWidget*, const QString&, const QString&) override { return answer; }
+};
+
+class DesktopList : public PagesTest {
+protected:
+    QStringList Captions() const
+    {
+        QStringList captions;
+        for (int i = 0; i < frmAddFile->lst->count(); ++i)
+            captions << frmAddFile->lst->item(i)->text();
+        return captions;
+    }
+    static QUrl Local(const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(path)); }
+    static QString Q(const std::string& path) { return QString::fromStdString(path); }
+
+    // A drag from a file manager that enters the list and leaves it again;
+    // true when the list would take it.
+    bool Offer(const QMimeData& data, Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction)
+    {
+        const bool taken = Enter(data, actions);
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(frmAddFile->lst->viewport(), &leave);
+        return taken;
+    }
+    bool Offer(const QList<QUrl>& urls, Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        return Offer(data, actions);
+    }
+    // A drag that enters the list and is dropped on it; true when the drop was
+    // taken. Qt hands a drop only to the widget that took the drag's entry.
+    bool Drop(const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        if (!Enter(data, Qt::CopyAction | Qt::MoveAction))
+            return false;
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+        QApplication::sendEvent(frmAddFile->lst->viewport(), &drop);
+        droppedAction = drop.dropAction();
+        return drop.isAccepted();
+    }
+    void PressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(frmAddFile->lst, &press);
+    }
+    void AddAll(const QStringList& captions)
+    {
+        for (const QString& caption : captions)
+            frmAddFile->AddEntry(caption, FileImage);
+    }
+
+    Qt::DropAction enteredAction = Qt::IgnoreAction;
+    Qt::DropAction droppedAction = Qt::IgnoreAction;
+    TempTree tree;
+
+private:
+    bool Enter(const QMimeData& data, Qt::DropActions actions)
+    {
+        QDragEnterEvent enter(QPoint(10, 10), actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frmAddFile->lst->viewport(), &enter);
+        enteredAction = enter.dropAction();
+        return enter.isAccepted();
+    }
+};
+
+QStringList Sorted(QStringList list)
+{
+    std::sort(list.begin(), list.end(),
+              [](const QString& a, const QString& b) { return QString::localeAwareCompare(a, b) < 0; });
+    return list;
+}
+
+} // namespace
+
+TEST_F(DesktopList, DroppedFilesAndFoldersEnterWhereTheySortWithTheirKinds)
+{
+    WriteFile(tree / "b.txt", "b");
+    WriteFile(tree / "A.txt", "a");
+    MakeFolder(tree / "Docs");
+    MakeFolder(tree / "music");
+    AddAll({Q(tree / "c.txt")});
+
+    ASSERT_TRUE(frmAddFile->lst->viewport()->acceptDrops());
+    ASSERT_TRUE(Offer({Local(tree / "b.txt")}));
+    EXPECT_EQ(enteredAction, Qt::CopyAction) << "a file manager must copy, never move";
+    ASSERT_TRUE(Drop({Local(tree / "b.txt"), Local(tree / "Docs"), QUrl("https://example.org/b.txt"),
+                      Local(tree / "A.txt"), QUrl(QUrl::fromLocalFile(Q(tree / "music")).toString() + "/"),
+                      Local(tree / "missing.txt")}));
+    EXPECT_EQ(droppedAction, Qt::CopyAction);
+
+    const QStringList expected = Sorted({Q(tree / "c.txt"), Q(tree / "b.txt"), Q(tree / "Docs/"),
+                                         Q(tree / "A.txt"), Q(tree / "music/")});
+    ASSERT_EQ(Captions(), expected);
+    for (int i = 0; i < frmAddFile->lst->count(); ++i) {
+        const QListWidgetItem* item = frmAddFile->lst->item(i);
+        const int kind = item->text().endsWith('/') ? FolderImage : FileImage;
+        EXPECT_EQ(ImageIndexOf(item), kind) << item->text().toStdString();
+        EXPECT_EQ(item->icon().cacheKey(), frmAddFile->ImageList1[kind].cacheKey());
+    }
+}
+
+TEST_F(DesktopList, DroppedFolderCaptionsMatchTheFolderBrowser)
+{
+    MakeFolder(tree / "Docs");
+    ASSERT_EQ(symlink((tree / "Docs").c_str(), (tree / "link").c_str()), 0);
+    ScriptedFolder browser;
+    frmAddFile->FolderBrowser = &browser;
+    for (const QString& folder : {Q(tree / "Docs"), Q(tree / "link"), QStringLiteral("/")}) {
+        browser.answer = folder;
+        frmAddFile->Button6->click();
+        ASSERT_TRUE(Drop({QUrl::fromLocalFile(folder)}));
+    }
+    const QStringList expected = Sorted({"//", "//", Q(tree / "Docs/"), Q(tree / "Docs/"),
+                                         Q(tree / "link/"), Q(tree / "link/")});
+    EXPECT_EQ(Captions(), expected) << "the root folder is \"//\", a link to a folder is a folder";
+    for (int i = 0; i < frmAddFile->lst->count(); ++i)
+        EXPECT_EQ(ImageIndexOf(frmAddFile->lst->item(i)), FolderImage);
+}
+
+TEST_F(DesktopList, OnlyLocalPathsThatExistAreTaken)
+{
+    WriteFile(tree / "here.txt", "x");
+    const QUrl remoteHost("file://far-away-host" + Q(tree / "here.txt"));
+    EXPECT_FALSE(Offer({QUrl("https://example.org/"), QUrl("ftp://example.org/f"), remoteHost}));
+    QMimeData text;
+    text.setText(Q(tree / "here.txt"));
+    EXPECT_FALSE(Offer(text, Qt::CopyAction)) << "plain text is not a file";
+    EXPECT_FALSE(Offer({Local(tree / "here.txt")}, Qt::MoveAction)) << "files are never moved in";
+
+    frmAddFile->AddDropped({QUrl("https://example.org/"), remoteHost, QUrl("file:here.txt")});
+    EXPECT_EQ(frmAddFile->lst->count(), 0);
+
+    EXPECT_TRUE(Drop({Local(tree / "gone"), Local(tree / "gone/")}));
+    EXPECT_EQ(frmAddFile->lst->count(), 0);
+    EXPECT_TRUE(Drop({QUrl("file://localhost" + Q(tree / "here.txt"))}));
+    EXPECT_EQ(Captions(), QStringList{Q(tree / "here.txt")});
+}
+
+TEST_F(DesktopList, DeleteKeyRemovesTheSelectedEntriesLikeTheButton)
+{
+    AddAll({"/a", "/b", "/c", "/d", "/e"});
+    PressKey(Qt::Key_Delete);
+    EXPECT_EQ(frmAddFile->lst->count(), 5) << "nothing selected, nothing removed";
+
+    frmAddFile->lst->item(0)->setSelected(true);
+    frmAddFile->lst->item(2)->setSelected(true);
+    PressKey(Qt::Key_Backspace);
+    PressKey(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(frmAddFile->lst->count(), 5) << "only a plain Delete removes";
+
+    PressKey(Qt::Key_Delete);
+    EXPECT_EQ(Captions(), (QStringList{"/b", "/d", "/e"}));
+
+    frmAddFile->lst->item(2)->setSelected(true);
+    PressKey(Qt::Key_Delete, Qt::KeypadModifier);
+    EXPECT_EQ(Captions(), (QStringList{"/b", "/d"})) << "the keypad Delete key too";
+}
