@@ -1,6 +1,6 @@
 // The file selection page on the desktop: files and folders dropped onto the
 // list from a file manager, and the Delete key in the list.
-#include "pages/frmAddFiles.h"
+#include "tests/support/EntryList.h"
 #include "tests/support/Pages.h"
 #include "tests/support/TempTree.h"
 
@@ -15,20 +15,8 @@
 
 namespace {
 
-struct ScriptedFolder : FolderChooser {
-    QString answer;
-    QString ChooseFolder(QWidget*, const QString&, const QString&) override { return answer; }
-};
-
 class DesktopList : public PagesTest {
 protected:
-    QStringList Captions() const
-    {
-        QStringList captions;
-        for (int i = 0; i < frmAddFile->lst->count(); ++i)
-            captions << frmAddFile->lst->item(i)->text();
-        return captions;
-    }
     static QUrl Local(const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(path)); }
     static QString Q(const std::string& path) { return QString::fromStdString(path); }
 
@@ -86,13 +74,6 @@ private:
     }
 };
 
-QStringList Sorted(QStringList list)
-{
-    std::sort(list.begin(), list.end(),
-              [](const QString& a, const QString& b) { return QString::localeAwareCompare(a, b) < 0; });
-    return list;
-}
-
 } // namespace
 
 TEST_F(DesktopList, DroppedFilesAndFoldersEnterWhereTheySortWithTheirKinds)
@@ -111,15 +92,10 @@ TEST_F(DesktopList, DroppedFilesAndFoldersEnterWhereTheySortWithTheirKinds)
                       Local(tree / "missing.txt")}));
     EXPECT_EQ(droppedAction, Qt::CopyAction);
 
-    const QStringList expected = Sorted({Q(tree / "c.txt"), Q(tree / "b.txt"), Q(tree / "Docs/"),
+    const QStringList expected = SortedLikeTheList({Q(tree / "c.txt"), Q(tree / "b.txt"), Q(tree / "Docs/"),
                                          Q(tree / "A.txt"), Q(tree / "music/")});
     ASSERT_EQ(Captions(), expected);
-    for (int i = 0; i < frmAddFile->lst->count(); ++i) {
-        const QListWidgetItem* item = frmAddFile->lst->item(i);
-        const int kind = item->text().endsWith('/') ? FolderImage : FileImage;
-        EXPECT_EQ(ImageIndexOf(item), kind) << item->text().toStdString();
-        EXPECT_EQ(item->icon().cacheKey(), frmAddFile->ImageList1[kind].cacheKey());
-    }
+    ExpectKindsFollowCaptions();
 }
 
 TEST_F(DesktopList, DroppedFolderCaptionsMatchTheFolderBrowser)
@@ -133,7 +109,7 @@ TEST_F(DesktopList, DroppedFolderCaptionsMatchTheFolderBrowser)
         frmAddFile->Button6->click();
         ASSERT_TRUE(Drop({QUrl::fromLocalFile(folder)}));
     }
-    const QStringList expected = Sorted({"//", "//", Q(tree / "Docs/"), Q(tree / "Docs/"),
+    const QStringList expected = SortedLikeTheList({"//", "//", Q(tree / "Docs/"), Q(tree / "Docs/"),
                                          Q(tree / "link/"), Q(tree / "link/")});
     EXPECT_EQ(Captions(), expected) << "the root folder is \"//\", a link to a folder is a folder";
     for (int i = 0; i < frmAddFile->lst->count(); ++i)

@@ -1,38 +1,13 @@
 // The file selection page: building the list through its two dialogs.
 #include "pages/frmAddFiles.h"
+#include "tests/support/EntryList.h"
 #include "pages/frmSposob.h"
 #include "pages/frmStart.h"
 #include "tests/support/ModalWatcher.h"
 #include "tests/support/Pages.h"
 
-#include <QDir>
 
 namespace {
-
-// Answers the open-file dialog with a scripted selection and records how it was asked.
-struct ScriptedFiles : FileChooser {
-    QStringList answer;
-    QString askedTitle;
-    QStringList startedWith;
-    QStringList ChooseFiles(QWidget*, const QString& title, const QString& startWith) override
-    {
-        askedTitle = title;
-        startedWith << startWith;
-        return answer;
-    }
-};
-
-struct ScriptedFolder : FolderChooser {
-    QString answer;
-    QString askedTitle;
-    QString askedStart;
-    QString ChooseFolder(QWidget*, const QString& title, const QString& startAt) override
-    {
-        askedTitle = title;
-        askedStart = startAt;
-        return answer;
-    }
-};
 
 class FileSelection : public PagesTest {
 protected:
@@ -41,13 +16,6 @@ protected:
         PagesTest::SetUp();
         frmAddFile->opn.Chooser = &files;
         frmAddFile->FolderBrowser = &folder;
-    }
-    QStringList Captions() const
-    {
-        QStringList captions;
-        for (int i = 0; i < frmAddFile->lst->count(); ++i)
-            captions << frmAddFile->lst->item(i)->text();
-        return captions;
     }
     void AddFiles(const QStringList& paths)
     {
@@ -71,17 +39,9 @@ TEST_F(FileSelection, FilesAndFoldersEnterInSortedOrderWithTheirKinds)
     AddFolder("/home/u/Docs");
     AddFiles({"/home/u/c.txt", "/home/u/a.txt", "/home/u/B.txt"});
     EXPECT_EQ(files.askedTitle, "Добавить файл(ы)");
-    QStringList expected = {"/home/u/b.txt", "/home/u/Docs/", "/home/u/c.txt", "/home/u/a.txt",
-                            "/home/u/B.txt"};
-    std::sort(expected.begin(), expected.end(),
-              [](const QString& a, const QString& b) { return QString::localeAwareCompare(a, b) < 0; });
-    EXPECT_EQ(Captions(), expected);
-    for (int i = 0; i < frmAddFile->lst->count(); ++i) {
-        const QListWidgetItem* item = frmAddFile->lst->item(i);
-        const int kind = item->text().endsWith('/') ? FolderImage : FileImage;
-        EXPECT_EQ(ImageIndexOf(item), kind) << item->text().toStdString();
-        EXPECT_EQ(item->icon().cacheKey(), frmAddFile->ImageList1[kind].cacheKey());
-    }
+    EXPECT_EQ(Captions(), SortedLikeTheList({"/home/u/b.txt", "/home/u/Docs/", "/home/u/c.txt",
+                                             "/home/u/a.txt", "/home/u/B.txt"}));
+    ExpectKindsFollowCaptions();
 }
 
 TEST_F(FileSelection, SortingIsCaseSensitiveAndKeepsDuplicates)

@@ -27,6 +27,16 @@ protected:
                 maxima.push_back(frmProgr->prg1->Max());
         };
     }
+    // The text of the error a run raised; empty when it raised none.
+    static std::string ErrorOfRun(int method)
+    {
+        try {
+            Shredder.Run(method);
+        } catch (const Error& error) {
+            return error.what();
+        }
+        return {};
+    }
     bool Finished() const
     {
         return frmProgr->Button1->isEnabled() && frmProgr->Button2->isEnabled() &&
@@ -171,12 +181,7 @@ TEST_F(Methods, FileThatCannotBeOpenedEndsTheRunWhereItStands)
     const std::string missing = tree / "2-gone";
     ListFile(missing);
     const std::string third = Listed("3", 10, 'k');
-    try {
-        Shredder.Run(MethodThorough);
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot open file " + missing);
-    }
+    EXPECT_EQ(ErrorOfRun(MethodThorough), "Cannot open file " + missing);
     EXPECT_FALSE(Exists(first));
     EXPECT_FALSE(Exists(missing)) << "nothing is created";
     EXPECT_EQ(ReadFile(third), std::string(10, 'k'));
@@ -252,12 +257,7 @@ TEST_F(Methods, FailedWriteBeforeTheOldEndRaisesAndKeepsTheFile)
 {
     const std::string path = Listed("f", 1000, 'w');
     fs.failWrite = [](int write) { return write == 2; };
-    try {
-        Shredder.Run(MethodBalanced);
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot write file " + path);
-    }
+    EXPECT_EQ(ErrorOfRun(MethodBalanced), "Cannot write file " + path);
     EXPECT_TRUE(Exists(path));
     EXPECT_TRUE(fs.removed.empty());
     EXPECT_EQ(Shredder.Files.Count(), 1u);
@@ -267,7 +267,7 @@ TEST_F(Methods, FailedFlushRaisesAndKeepsTheFile)
 {
     const std::string path = Listed("f", 10);
     fs.failFlush = true;
-    EXPECT_THROW(Shredder.Run(MethodThorough), Error);
+    EXPECT_EQ(ErrorOfRun(MethodThorough), "Cannot write file " + path);
     EXPECT_TRUE(Exists(path));
 }
 
