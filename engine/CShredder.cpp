@@ -12,6 +12,11 @@ CShredder Shredder;
 
 void CShredder::Run(int method)
 {
+    running_ = true;
+    struct Ended {
+        bool& running;
+        ~Ended() { running = false; }
+    } ended{running_};
     frmProgr->lblFile->setText(QStringLiteral("Идёт подготовка к удалению."));
     BuildFileList();
     if (Stop) { // stopped or left while the folders were being read

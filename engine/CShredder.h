@@ -20,6 +20,8 @@ public:
     bool Stop = false; // set by the progress page; answered and cleared by the run
 
     void Run(int method);
+    // True from the start of Run until it returns, whether it ends, is stopped or fails.
+    bool Running() const { return running_; }
     void BuildFileList();
     // Appends every file below folder (a path ending in "/"), depth first.
     void ScanFolder(const std::string& folder, PathList& target);
@@ -42,6 +44,7 @@ private:
     void ClosingSteps();
 
     platform::FileServices* fs_ = &platform::posixServices();
+    bool running_ = false;
 };
 
 extern CShredder Shredder;

@@ -30,6 +30,11 @@ void TfrmProgr::Button1Click()
 // Back to the file selection page with an empty list, this page made ready for the next run.
 void TfrmProgr::Button2Click()
 {
+    // "&Стоп" offers this at once, but a run under way answers the stop only
+    // after the pump that brought this click; restarting now would let its
+    // closing steps land on the next run's page.
+    if (Shredder.Running())
+        return;
     frmAddFile->lst->clear();
     MovePage(this, frmAddFile);
     prg1->SetPosition(0);
