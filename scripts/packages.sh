@@ -5,9 +5,9 @@
 # from dpkg-dev and `file` work out what the package depends on).
 BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libjpeg-dev
   libgtest-dev libgmock-dev fonts-liberation fonts-dejavu-core dpkg-dev file"
-# To run every test: a real X server to drive the program in, and the tools
-# that look at the results.
-TEST_PACKAGES="xvfb xdotool x11-utils imagemagick e2fsprogs mount util-linux
+# To run every test: a real X server to drive the program in (xclip reads back
+# what was typed into its dialogs), and the tools that look at the results.
+TEST_PACKAGES="xvfb xdotool x11-utils imagemagick xclip e2fsprogs mount util-linux
   desktop-file-utils"
 
 # Installs the missing packages as root; as anyone else, prints the line to run and stops.

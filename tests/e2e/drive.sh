@@ -1,0 +1,298 @@
+# shellcheck shell=bash
+# Sourced by tests/e2e/real_program.sh and scripts/screenshots: starts the
+# built Sorvex on an X server of its own and drives it as a person would, with
+# xdotool mouse clicks and typing only. Every failure names the step it
+# happened in. Needs bash with `set -euo pipefail` in the caller.
+
+DRIVE_TITLE='^Sorvex : Personal Edition$'
+DRIVE_STEP="start-up"
+DRIVE_TMP=""
+DRIVE_XVFB_PID=""
+DRIVE_PID=""
+DRIVE_WATCHDOG=""
+DRIVE_PAGE="" # window of the page on screen
+DRIVE_DIALOG=""
+DRIVE_X="" DRIVE_Y="" # the page's top-left corner on the screen
+# shellcheck disable=SC2034 # read by the callers
+DRIVE_STATUS="" # the exit code of the program after drive_exit
+
+# Centres of the controls, relative to a page's client area (508x359).
+DRIVE_NEXT=(377 339)
+DRIVE_EXIT=(461 339)
+DRIVE_ADD_FILES=(432 76)
+DRIVE_ADD_FOLDER=(432 108)
+DRIVE_THOROUGH=(60 209)
+# The radio indicators of "Сбалансированный" and "Тщательный", and the
+# progress page's "Для продолжения ..." hint, shown once a run is over.
+DRIVE_BALANCED_MARK=16x17+24+137
+DRIVE_THOROUGH_MARK=16x17+24+201
+DRIVE_HINT=300x17+96+273
+
+drive_step() { DRIVE_STEP=$1; echo "-- $1"; }
+drive_fail()
+{
+    echo "FAIL [$DRIVE_STEP]: $*" >&2
+    if [ -n "$DRIVE_TMP" ] && [ -s "$DRIVE_TMP/sorvex.log" ]; then
+        echo "sorvex said:" >&2
+        sed 's/^/  /' "$DRIVE_TMP/sorvex.log" >&2
+    fi
+    exit 1
+}
+
+# Private folder, clean-up on every way out, and a deadline for the whole drive.
+drive_begin()
+{
+    local seconds=$1 tool
+    for tool in Xvfb xdotool xdpyinfo import identify compare xclip; do
+        command -v "$tool" >/dev/null || drive_fail "$tool is missing (scripts/packages.sh TEST_PACKAGES)"
+    done
+    DRIVE_TMP=$(mktemp -d "${TMPDIR:-/tmp}/sorvex-drive.XXXXXX")
+    trap drive_end EXIT
+    trap 'drive_fail "interrupted or over the time limit"' INT TERM
+    (
+        trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
+        sleep "$seconds" &
+        sleeper=$!
+        wait "$sleeper"
+        echo "the drive took longer than $seconds s" >&2
+        kill -TERM $$
+    ) &
+    DRIVE_WATCHDOG=$!
+}
+
+# A caller may define drive_on_end for clean-up of its own; it runs first.
+drive_end()
+{
+    ! declare -F drive_on_end >/dev/null || drive_on_end || true
+    if [ -n "$DRIVE_PID" ] && kill -0 "$DRIVE_PID" 2>/dev/null; then
+        kill "$DRIVE_PID" 2>/dev/null || true
+        wait "$DRIVE_PID" 2>/dev/null || true
+    fi
+    if [ -n "$DRIVE_XVFB_PID" ]; then
+        kill "$DRIVE_XVFB_PID" 2>/dev/null || true
+        wait "$DRIVE_XVFB_PID" 2>/dev/null || true
+    fi
+    if [ -n "$DRIVE_WATCHDOG" ]; then
+        kill "$DRIVE_WATCHDOG" 2>/dev/null || true
+        wait "$DRIVE_WATCHDOG" 2>/dev/null || true
+    fi
+    [ -z "$DRIVE_TMP" ] || rm -rf "$DRIVE_TMP"
+}
+
+# Polls a command every 0.1 s until it succeeds; false after the given seconds.
+drive_poll()
+{
+    local tenths=$(($1 * 10))
+    shift
+    while ! "$@"; do
+        tenths=$((tenths - 1))
+        [ "$tenths" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+# An Xvfb of our own on the first free display from :90 to :120.
+drive_start_display()
+{
+    drive_step "starting Xvfb"
+    local n
+    for n in $(seq 90 120); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$DRIVE_TMP/xvfb.log" 2>&1 &
+        DRIVE_XVFB_PID=$!
+        # Ours only when it is alive and holds the lock: another may have won the race.
+        local tenths=50 ready=1
+        while [ "$tenths" -gt 0 ]; do
+            drive_display_ready "$n" && ready=0 || ready=$?
+            [ "$ready" -eq 1 ] || break
+            tenths=$((tenths - 1))
+            sleep 0.1
+        done
+        if [ "$ready" -eq 0 ]; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill "$DRIVE_XVFB_PID" 2>/dev/null || true
+        wait "$DRIVE_XVFB_PID" 2>/dev/null || true
+        DRIVE_XVFB_PID=""
+    done
+    drive_fail "no free X display from :90 to :120"
+}
+
+# 0: ready; 1: not yet; 2: that Xvfb has ended.
+drive_display_ready()
+{
+    kill -0 "$DRIVE_XVFB_PID" 2>/dev/null || return 2
+    [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$1-lock")" = "$DRIVE_XVFB_PID" ] &&
+        xdpyinfo -display ":$1" >/dev/null 2>&1 || return 1
+}
+
+drive_start_sorvex()
+{
+    drive_step "starting $1"
+    [ -x "$1" ] || drive_fail "$1 is not a built program"
+    mkdir -m 700 "$DRIVE_TMP/runtime"
+    env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$DRIVE_TMP/runtime" \
+        "$1" >"$DRIVE_TMP/sorvex.log" 2>&1 &
+    DRIVE_PID=$!
+    DRIVE_PAGE=""
+    drive_poll 10 drive_find_page "" || drive_fail "the welcome page did not appear"
+}
+
+# Sets DRIVE_PAGE when exactly one page is on screen and it is not the given window.
+drive_find_page()
+{
+    kill -0 "$DRIVE_PID" 2>/dev/null || drive_fail "sorvex has ended"
+    local windows
+    windows=$(xdotool search --onlyvisible --name "$DRIVE_TITLE" 2>/dev/null) || return 1
+    [ "$(wc -w <<<"$windows")" -eq 1 ] && [ "$windows" != "$1" ] || return 1
+    DRIVE_PAGE=$windows
+}
+
+# Sets DRIVE_X and DRIVE_Y from the geometry of the page's window.
+drive_origin()
+{
+    local geometry
+    geometry=$(xdotool getwindowgeometry --shell "$DRIVE_PAGE") || drive_fail "the page's window has gone"
+    DRIVE_X=$(sed -n 's/^X=//p' <<<"$geometry")
+    DRIVE_Y=$(sed -n 's/^Y=//p' <<<"$geometry")
+}
+
+# Clicks at a point of the page on screen, relative to its window.
+drive_click()
+{
+    drive_origin
+    xdotool mousemove --sync $((DRIVE_X + $1)) $((DRIVE_Y + $2)) click 1
+}
+
+drive_position() { drive_origin && echo "$DRIVE_X,$DRIVE_Y"; }
+
+# Clicks a button that leaves the page, waits for the next one, and checks
+# that it took the place of the one before.
+drive_next_page()
+{
+    local from=$DRIVE_PAGE where
+    where=$(drive_position)
+    drive_click "$1" "$2"
+    drive_poll 10 drive_find_page "$from" || drive_fail "no new page after the click at $1,$2"
+    [ "$(drive_position)" = "$where" ] || drive_fail "the page moved from $where to $(drive_position)"
+}
+
+# Waits until the page has been painted and no longer changes.
+drive_settle()
+{
+    import -window "$DRIVE_PAGE" "$DRIVE_TMP/settle-a.png"
+    drive_poll 5 drive_unchanged || drive_fail "the page keeps changing"
+}
+
+drive_unchanged()
+{
+    sleep 0.1
+    import -window "$DRIVE_PAGE" "$DRIVE_TMP/settle-b.png"
+    if compare -metric AE "$DRIVE_TMP/settle-a.png" "$DRIVE_TMP/settle-b.png" null: 2>/dev/null; then
+        return 0
+    fi
+    mv "$DRIVE_TMP/settle-b.png" "$DRIVE_TMP/settle-a.png"
+    return 1
+}
+
+# A PNG of the page on screen alone, with the pointer out of the way.
+drive_shoot()
+{
+    xdotool mousemove --sync 0 0
+    drive_settle
+    # Without time stamps: the same screen makes the same file.
+    import -window "$DRIVE_PAGE" -strip -define png:exclude-chunk=date,time "$1" ||
+        drive_fail "cannot save $1"
+}
+
+# Part of the page as a PNG, for comparing pieces of two screens.
+drive_part() { import -window "$DRIVE_PAGE" -crop "$1" +repage "$2"; }
+drive_colours() { drive_part "$1" "$DRIVE_TMP/part.png" && identify -format '%k' "$DRIVE_TMP/part.png"; }
+
+drive_find_dialog()
+{
+    DRIVE_DIALOG=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || return 1
+    [ -n "$DRIVE_DIALOG" ] && [ "$(xdotool getwindowfocus 2>/dev/null)" = "$DRIVE_DIALOG" ]
+}
+
+drive_dialog_gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+
+# Opens a dialog of the file selection page with a click, types text into its
+# focused line edit, makes sure the line edit holds exactly that text (a path
+# lost on the way must never become "/"), and confirms it with Return.
+drive_dialog_answer()
+{
+    local title=$1 x=$2 y=$3 text=$4
+    if LC_ALL=C grep -q '[^ -~]' <<<"$text"; then
+        drive_fail "only plain ASCII can be typed reliably: $text"
+    fi
+    drive_click "$x" "$y"
+    drive_poll 10 drive_find_dialog "$title" || drive_fail "no focused dialog \"$title\" after the click"
+    xdotool type --delay 8 "$text"
+    xdotool key ctrl+a # selects the line edit's text: the primary selection then holds it
+    drive_poll 3 drive_primary_is "$text" ||
+        { xdotool key Escape Escape; drive_fail "the dialog's line edit holds \"$(drive_primary)\", not \"$text\""; }
+    xdotool key Return
+    if ! drive_poll 2 drive_dialog_gone "$title"; then
+        xdotool key Return # a completion list may have taken the first one
+        drive_poll 3 drive_dialog_gone "$title" || drive_fail "\"$title\" did not accept \"$text\""
+    fi
+}
+
+drive_primary() { timeout 2 xclip -o -selection primary 2>/dev/null || true; }
+drive_primary_is() { [ "$(drive_primary)" = "$1" ]; }
+
+# The whole wizard up to a finished run: the welcome page, the folder and the
+# files chosen through the real dialogs, "Тщательный", the run. Saves
+# welcome.png, files.png, method.png and progress.png into shots.
+drive_walk()
+{
+    local shots=$1 folder=$2 quoted="" file
+    shift 2
+    for file in "$@"; do quoted+="${quoted:+ }\"$file\""; done
+
+    drive_step "welcome page"
+    drive_shoot "$shots/welcome.png"
+    drive_next_page "${DRIVE_NEXT[@]}"
+
+    drive_step "file selection page: adding $folder through \"Добавить папку\""
+    drive_dialog_answer '^Выберите папку\.' "${DRIVE_ADD_FOLDER[@]}" "$folder"
+    drive_step "file selection page: adding $* through \"Добавить файл(ы)\""
+    drive_dialog_answer '^Добавить файл' "${DRIVE_ADD_FILES[@]}" "$quoted"
+    drive_shoot "$shots/files.png"
+    drive_next_page "${DRIVE_NEXT[@]}"
+
+    drive_step "method page: choosing \"Тщательный\""
+    drive_settle
+    drive_part "$DRIVE_BALANCED_MARK" "$DRIVE_TMP/checked.png"
+    drive_part "$DRIVE_THOROUGH_MARK" "$DRIVE_TMP/unchecked.png"
+    compare -metric AE "$DRIVE_TMP/checked.png" "$DRIVE_TMP/unchecked.png" null: 2>/dev/null &&
+        drive_fail "cannot tell a checked method from an unchecked one"
+    drive_click "${DRIVE_THOROUGH[@]}"
+    drive_shoot "$shots/method.png"
+    drive_part "$DRIVE_THOROUGH_MARK" "$DRIVE_TMP/now.png"
+    compare -metric AE "$DRIVE_TMP/checked.png" "$DRIVE_TMP/now.png" null: 2>/dev/null ||
+        drive_fail "\"Тщательный\" does not look checked after the click"
+
+    drive_step "progress page: running"
+    drive_next_page "${DRIVE_NEXT[@]}"
+    drive_poll 30 drive_finished || drive_fail "the run did not finish within 30 s"
+    drive_shoot "$shots/progress.png"
+}
+
+drive_finished() { [ "$(drive_colours "$DRIVE_HINT")" -gt 1 ]; }
+
+drive_ended() { ! kill -0 "$DRIVE_PID" 2>/dev/null; }
+
+# "Выход" on the page on screen; sets DRIVE_STATUS to the program's exit code.
+# shellcheck disable=SC2034 # DRIVE_STATUS is read by the callers
+drive_exit()
+{
+    drive_step "leaving with \"Выход\""
+    drive_click "${DRIVE_EXIT[@]}"
+    drive_poll 10 drive_ended || drive_fail "sorvex did not end after \"Выход\""
+    DRIVE_STATUS=0
+    wait "$DRIVE_PID" || DRIVE_STATUS=$?
+    DRIVE_PID=""
+}

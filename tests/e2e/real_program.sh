@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The built program driven for real on an X server of its own, by mouse and
+# keyboard only: a folder and two files chosen through the real dialogs,
+# "Тщательный", a whole run, "Выход". Saves a screenshot of every page.
+# Usage: real_program.sh <sorvex> <folder for the screenshots>
+set -euo pipefail
+# shellcheck source=SCRIPTDIR/drive.sh
+. "$(dirname "$0")/drive.sh"
+
+sorvex=$1 shots=$2
+mkdir -p "$shots"
+drive_begin 50
+started=$SECONDS
+
+# The prepared tree: everything below chosen/ and the two loose files must go;
+# every folder stays, and so does outside/, reached only through a link.
+work=$DRIVE_TMP/work
+mkdir -p "$work/chosen/nested/deeper" "$work/chosen/empty" "$work/loose" "$work/outside"
+head -c 70000 /dev/urandom >"$work/chosen/photo.jpg"
+printf 'first draft\n' >"$work/chosen/notes.txt"
+printf 'key\n' >"$work/chosen/.hidden"
+head -c 3000 /dev/urandom >"$work/chosen/nested/data.bin"
+printf 'deep\n' >"$work/chosen/nested/deeper/c.txt"
+: >"$work/chosen/nested/empty-file"
+printf 'one\n' >"$work/loose/one.txt"
+head -c 1000 /dev/urandom >"$work/loose/two.dat"
+printf 'must stay as it is\n' >"$work/outside/target.txt"
+ln -s "$work/outside/target.txt" "$work/chosen/link-to-target"
+ln -s "$work/outside" "$work/chosen/nested/link-to-folder"
+target_sum=$(sha256sum <"$work/outside/target.txt")
+mapfile -t files < <(find "$work/chosen" "$work/loose" ! -type d)
+mapfile -t folders < <(find "$work" -type d)
+
+drive_start_display
+drive_start_sorvex "$sorvex"
+[ "$(drive_position)" = 192,107 ] || drive_fail "the welcome page is at $(drive_position), not at 192,107"
+drive_walk "$shots" "$work/chosen" "$work/loose/one.txt" "$work/loose/two.dat"
+
+drive_step "checking the files after the run"
+for path in "${files[@]}"; do
+    if [ -e "$path" ] || [ -L "$path" ]; then drive_fail "$path is still there"; fi
+done
+for path in "${folders[@]}"; do
+    [ -d "$path" ] || drive_fail "the folder $path has gone"
+done
+if [ ! -f "$work/outside/target.txt" ] || [ "$(sha256sum <"$work/outside/target.txt")" != "$target_sum" ]; then
+    drive_fail "the link's target outside the chosen folder was touched"
+fi
+
+drive_exit
+[ "$DRIVE_STATUS" -eq 0 ] || drive_fail "sorvex ended with exit code $DRIVE_STATUS"
+echo "PASS: ${#files[@]} files destroyed, ${#folders[@]} folders kept, in $((SECONDS - started)) s;" \
+    "screenshots in $shots"
