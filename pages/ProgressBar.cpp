@@ -1,7 +1,6 @@
 #include "pages/ProgressBar.h"
 
 #include <QPainter>
-#include <QStyleOptionProgressBar>
 
 #include <algorithm>
 #include <cmath>
@@ -39,12 +38,33 @@ int ProgressBar::StepOf(std::int64_t position) const
     return std::min(Resolution, static_cast<int>(share * Resolution));
 }
 
+// The style draws a step as an empty bar, a full one, or one whose filled part
+// is step * width / Resolution pixels of the contents' width long, so steps of
+// the same look paint the same pixels. Before the first paint the width is not
+// known; nothing is on screen then that could go stale.
+int ProgressBar::LookOf(int step) const
+{
+    if (step <= 0)
+        return EmptyLook;
+    if (step >= Resolution)
+        return FullLook;
+    return static_cast<int>(std::int64_t{step} * contentsWidth_ / Resolution);
+}
+
+// A new step repaints only when its look differs from the one on screen (or
+// already asked for): most steps are finer than a pixel. Whenever the look
+// changes the whole bar is repainted, so a partial repaint (an uncovered corner)
+// always paints the look the rest of the bar shows; a resize repaints it all.
 void ProgressBar::PositionChanged()
 {
     const int step = StepOf(position_);
     if (step != painted_) {
         painted_ = step;
-        update();
+        const int look = LookOf(step);
+        if (look != look_) {
+            look_ = look;
+            update();
+        }
     }
     // The first position whose painted step is greater than this one's.
     if (step >= Resolution || max_ <= min_) {
@@ -63,7 +83,7 @@ QSize ProgressBar::sizeHint() const
     return {160, 16};
 }
 
-void ProgressBar::paintEvent(QPaintEvent*)
+QStyleOptionProgressBar ProgressBar::StyleOption() const
 {
     QStyleOptionProgressBar option;
     option.initFrom(this);
@@ -72,6 +92,14 @@ void ProgressBar::paintEvent(QPaintEvent*)
     option.progress = painted_;
     option.textVisible = false;
     option.state |= QStyle::State_Horizontal;
+    return option;
+}
+
+void ProgressBar::paintEvent(QPaintEvent*)
+{
+    const QStyleOptionProgressBar option = StyleOption();
+    contentsWidth_ = style()->subElementRect(QStyle::SE_ProgressBarContents, &option, this).width();
+    look_ = LookOf(painted_);
     QPainter painter(this);
     style()->drawControl(QStyle::CE_ProgressBar, &option, &painter, this);
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QStyleOptionProgressBar>
 #include <QWidget>
 
 #include <cstdint>
 
 // A progress bar that the engine steps once per written block. It keeps the
 // position as a plain number, readable at any time, and repaints only when the
-// painted bar would change, so a step costs an add and a compare.
+// bar on screen would change, so a step costs an add and a compare.
 // Positions are 64-bit: any file size fits; the painting scales them.
 class ProgressBar : public QWidget {
     Q_OBJECT
@@ -39,10 +40,16 @@ protected:
 private:
     void PositionChanged();
     int StepOf(std::int64_t position) const;
+    static constexpr int EmptyLook = -1;
+    static constexpr int FullLook = -2;
+    int LookOf(int step) const;
+    QStyleOptionProgressBar StyleOption() const;
 
     std::int64_t min_ = 0;
     std::int64_t max_ = 100;
     std::int64_t position_ = 0;
     std::int64_t nextRepaintAt_ = 0;
     int painted_ = 0;
+    int contentsWidth_ = 0; // the filled part's length when full, at the last paint
+    int look_ = EmptyLook;  // LookOf the step on screen or asked for
 };

@@ -3,8 +3,15 @@
 #include "pages/frmSposob.h"
 #include "tests/support/EngineTest.h"
 
+#include "app/Pump.h"
+
+#include <QImage>
+#include <QPixmap>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QTimer>
+
+#include <unistd.h>
 
 using ProgressPage = EngineTest;
 
@@ -166,4 +173,88 @@ TEST(ProgressBarSteps, HugeAndEmptyRanges)
     EXPECT_EQ(bar.PaintedStep(), 0);
     bar.StepIt();
     EXPECT_EQ(bar.Position(), 1);
+}
+
+namespace {
+
+// The bar as the screen shows it, and as painting its position now would.
+QImage Shown(ProgressBar& bar)
+{
+    return bar.screen()->grabWindow(bar.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage Painted(ProgressBar& bar)
+{
+    return bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+} // namespace
+
+// Steps are finer than pixels, so most of them leave the bar on screen alone;
+// whatever it skips, after every pump the screen shows what painting the
+// position now would, a resize on the way included.
+TEST(ProgressBarSteps, ScreenShowsThePositionAfterEveryPumpWithAtMostAPaintPerPixel)
+{
+    ProgressBar bar;
+    bar.resize(300, 16);
+    bar.show();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    PaintCounter counter;
+    bar.installEventFilter(&counter);
+    bar.SetMax(60'000);
+    for (int i = 0; i < 30'000; ++i) {
+        bar.StepIt();
+        ProcessMessages();
+    }
+    bar.removeEventFilter(&counter);
+    EXPECT_GE(counter.paints, 100) << "half a bar of 300 pixels was filled";
+    EXPECT_LE(counter.paints, 150 + 2);
+    EXPECT_TRUE(Shown(bar) == Painted(bar));
+    for (int i = 30'000; i < 60'000; ++i) {
+        bar.StepIt();
+        ProcessMessages();
+        if (i == 45'000)
+            bar.resize(457, 16);
+        if (i % 97 == 0 || i + 1 == 60'000) {
+            ASSERT_TRUE(Shown(bar) == Painted(bar)) << "at position " << bar.Position();
+        }
+    }
+    EXPECT_EQ(bar.PaintedStep(), ProgressBar::Resolution);
+}
+
+// The pump after every block delivers a click queued at any point of a long
+// run, the very next one; the message loop's timers keep running too.
+TEST_F(ProgressPage, ClickQueuedDeepIntoALongRunIsTakenByTheNextPumpAndTimersRun)
+{
+    const std::string file = tree / "long";
+    WriteFile(file, std::string(1 << 20, 'x')); // 4097 blocks a pass
+    ListFile(file);
+    int timerFiredAtWrite = 0;
+    QTimer timer;
+    timer.setInterval(1);
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] { timerFiredAtWrite = fs.writes; });
+    fs.afterWrite = [&](int write) {
+        if (write == 100) {
+            timer.start();
+            usleep(5000); // the timer is due before the pump after this write
+        }
+        if (write == 6000)
+            PostClick(frmProgr->Button4);
+    };
+    Shredder.Run(MethodBalanced);
+    EXPECT_EQ(timerFiredAtWrite, 100);
+    EXPECT_EQ(fs.writes, 6000);
+    EXPECT_FALSE(Exists(file));
+    EXPECT_EQ(fs.flushes, 2) << "the first pass and the stop";
 }
