@@ -6,6 +6,9 @@
 
 #include <QFile>
 
+#include <functional>
+#include <set>
+#include <string_view>
 #include <vector>
 
 CShredder Shredder;
@@ -34,21 +37,65 @@ void CShredder::Run(int method)
     Stop = false;
 }
 
+namespace {
+
+// The entries of the list expanded so far. The paths of an entry need looking
+// up in Files only when an earlier one may have put some there: the same
+// file, a folder above it, or anything at or below a folder. A list of
+// entries apart from each other, the usual one, is then never looked up.
+class ExpandedEntries {
+public:
+    // path: a file's, or a folder's ending in '/'.
+    bool MayHaveAdded(std::string_view path) const
+    {
+        const auto atOrBelow = all_.lower_bound(path);
+        if (atOrBelow != all_.end() && atOrBelow->starts_with(path))
+            return true;
+        if (folders_.empty())
+            return false;
+        for (std::size_t slash = path.find('/'); slash != std::string_view::npos && slash + 1 < path.size();
+             slash = path.find('/', slash + 1)) {
+            if (folders_.contains(path.substr(0, slash + 1)))
+                return true;
+        }
+        return false;
+    }
+    void Add(const std::string& path, bool isFolder)
+    {
+        all_.insert(path);
+        if (isFolder)
+            folders_.insert(path);
+    }
+
+private:
+    std::set<std::string, std::less<>> all_;
+    std::set<std::string, std::less<>> folders_;
+};
+
+} // namespace
+
 void CShredder::BuildFileList()
 {
     Files.Clear();
+    ExpandedEntries expanded;
     for (int i = 0; i < frmAddFile->lst->count(); ++i) {
         if (Stop)
             return;
         const QListWidgetItem* item = frmAddFile->lst->item(i);
         std::string path = QFile::encodeName(item->text()).toStdString();
-        if (ImageIndexOf(item) != FolderImage) {
-            Files.Append(path);
-            continue;
-        }
-        if (path.empty() || path.back() != '/')
+        const bool isFolder = ImageIndexOf(item) == FolderImage;
+        if (isFolder && (path.empty() || path.back() != '/'))
             path += '/';
-        ScanFolder(path, Files);
+        const bool lookUp = expanded.MayHaveAdded(path);
+        if (!isFolder) {
+            if (lookUp)
+                Files.Append(path);
+            else
+                Files.AppendNew(path, {});
+        } else {
+            ScanFolder(path, Files, lookUp);
+        }
+        expanded.Add(path, isFolder);
     }
 }
 
@@ -66,7 +113,7 @@ struct ScanFrame {
 // An explicit stack instead of recursion: any depth, and one folder open at a time.
 // Messages are pumped once for every folder whose scan ends or cannot start,
 // never for a folder left because of a stop.
-void CShredder::ScanFolder(const std::string& folder, PathList& target)
+void CShredder::ScanFolder(const std::string& folder, PathList& target, bool lookUp)
 {
     std::vector<ScanFrame> frames(1);
     frames[0].folder = folder;
@@ -75,6 +122,9 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target)
         ProcessMessages();
         return;
     }
+    // Every folder is reached once, by its own name in its parent, so its
+    // paths are new unless the folder repeats a name: from there on, look up.
+    lookUp = lookUp || !frames[0].entries.namesAreDistinct();
     std::size_t depth = 1;
     while (depth > 0) {
         ScanFrame& frame = frames[depth - 1];
@@ -90,7 +140,10 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target)
             continue;
         }
         if (!isFolder) {
-            target.Append(frame.folder, name);
+            if (lookUp)
+                target.Append(frame.folder, name);
+            else
+                target.AppendNew(frame.folder, name);
             continue;
         }
         std::string child = frame.folder;
@@ -103,6 +156,7 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target)
             ProcessMessages();
             continue;
         }
+        lookUp = lookUp || !next.entries.namesAreDistinct();
         ++depth;
     }
 }

@@ -24,7 +24,8 @@ public:
     bool Running() const { return running_; }
     void BuildFileList();
     // Appends every file below folder (a path ending in "/"), depth first.
-    void ScanFolder(const std::string& folder, PathList& target);
+    // lookUp false: the caller knows target holds no path below folder yet.
+    void ScanFolder(const std::string& folder, PathList& target, bool lookUp = true);
 
     void WipeFast();
     void WipeBalanced();

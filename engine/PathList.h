@@ -15,8 +15,11 @@ public:
     // False when the path is already held; folder + name is appended as one path.
     bool Append(std::string_view path) { return Append(path, {}); }
     bool Append(std::string_view folder, std::string_view name);
+    // Appends folder + name without looking it up, for a caller that knows
+    // the path is not held. Later Appends find it as any other.
+    void AppendNew(std::string_view folder, std::string_view name);
 
-    std::size_t Count() const { return paths_.size(); }
+    std::size_t Count() const { return count_; }
     std::string_view operator[](std::size_t index) const;
     void Clear(); // also gives the memory back
 
@@ -25,16 +28,35 @@ public:
 
 private:
     static constexpr std::size_t ChunkSize = std::size_t{1} << 20;
+    static constexpr std::size_t StartsBlock = 8192; // paths of one block of starts_
     using Length = std::uint32_t;
 
-    char* Reserve(std::size_t bytes);
-    bool Held(std::string_view path, std::size_t hash) const;
-    void Remember(std::size_t index, std::size_t hash);
-    void Grow();
+    // A place in the hash set: index + 1 of a held path (0 when free) and the
+    // path's hash, which spares reading the path itself for most mismatches
+    // and all of it when the set grows.
+    struct Slot {
+        std::uint32_t index = 0;
+        std::uint32_t hash = 0;
+    };
+
+    const char* Join(std::string_view folder, std::string_view name);
+    void Keep(const char* entry);
+    static std::uint32_t HashOf(std::string_view path);
+    bool Held(std::string_view path, std::uint32_t hash) const;
+    void Remember(std::size_t index, std::uint32_t hash);
+    void FileTheRest();
+    void MakeRoomFor(std::size_t paths);
 
     std::vector<std::unique_ptr<char[]>> chunks_;
     std::vector<std::size_t> chunkSizes_;
     std::size_t chunkUsed_ = 0; // in the last chunk
-    std::vector<const char*> paths_; // each points at a length prefix and the bytes after it
-    std::vector<std::uint32_t> slots_; // hash set: index + 1 of a held path, 0 when free
+    // Where each path starts (at its length prefix), in blocks that are never
+    // moved or copied: a growing list only adds one now and then.
+    std::vector<std::unique_ptr<const char*[]>> starts_;
+    std::size_t count_ = 0;
+    // The hash set, open addressing, at most half full. It holds the first
+    // filed_ paths: those appended with AppendNew wait until the next Append
+    // needs them, so a list that is never looked up never builds it.
+    std::vector<Slot> slots_;
+    std::size_t filed_ = 0;
 };

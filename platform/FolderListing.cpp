@@ -1,5 +1,7 @@
 #include "platform/FolderListing.h"
 
+#include <functional>
+
 namespace platform {
 
 namespace {
@@ -11,6 +13,7 @@ void FolderListing::clear()
 {
     buf_.clear();
     cursor_ = 0;
+    count_ = 0;
 }
 
 void FolderListing::add(std::string_view name, bool isFolder)
@@ -18,6 +21,7 @@ void FolderListing::add(std::string_view name, bool isFolder)
     buf_.push_back(isFolder ? kFolder : kOther);
     buf_.append(name);
     buf_.push_back('\0');
+    ++count_;
 }
 
 bool FolderListing::next(std::string_view& name, bool& isFolder)
@@ -35,6 +39,36 @@ bool FolderListing::next(std::string_view& name, bool& isFolder)
 bool FolderListing::empty() const
 {
     return buf_.empty();
+}
+
+// Open addressing over the entries' offsets in buf_, at most half full.
+bool FolderListing::namesAreDistinct() const
+{
+    if (count_ < 2)
+        return buf_.find('/') == std::string::npos;
+    if (buf_.size() >= UINT32_MAX) // more than the set's offsets can tell apart
+        return false;
+    std::size_t size = 4;
+    while (size < count_ * 2)
+        size *= 2;
+    seen_.assign(size, 0);
+    const std::size_t mask = size - 1;
+    const std::string_view all(buf_);
+    for (std::size_t start = 0; start < all.size();) {
+        const std::size_t end = all.find('\0', start + 1);
+        const std::string_view name = all.substr(start + 1, end - start - 1);
+        if (name.find('/') != std::string_view::npos)
+            return false;
+        std::size_t slot = std::hash<std::string_view>{}(name) & mask;
+        for (; seen_[slot] != 0; slot = (slot + 1) & mask) {
+            const std::size_t other = seen_[slot] - 1; // where the other entry's name starts
+            if (all.substr(other, all.find('\0', other) - other) == name)
+                return false;
+        }
+        seen_[slot] = static_cast<std::uint32_t>(start + 2);
+        start = end + 1;
+    }
+    return true;
 }
 
 }  // namespace platform

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -20,9 +22,16 @@ public:
 
     bool empty() const;
 
+    // True when every entry names another path below the folder: no name
+    // is listed twice (as a folder changing while it is read can make it)
+    // and none holds a '/'.
+    bool namesAreDistinct() const;
+
 private:
     std::string buf_;
     std::size_t cursor_ = 0;
+    std::size_t count_ = 0;
+    mutable std::vector<std::uint32_t> seen_; // namesAreDistinct's hash set, kept for the next folder
 };
 
 }  // namespace platform

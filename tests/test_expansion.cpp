@@ -39,6 +39,31 @@ TEST_F(Expansion, EachPathIsHeldOnceAtItsFirstPlace)
     EXPECT_EQ(Files(), (std::vector<std::string>{"/r/a", "/r/s/b"}));
 }
 
+// Entries apart from each other are expanded without looking their paths up;
+// wherever one entry may meet another, or a folder names something twice (as
+// one changing under the scan can), each path is still held once.
+TEST_F(Expansion, OverlappingEntriesAndRepeatedNamesStillHoldEachPathOnce)
+{
+    fs.scriptedOnly = true;
+    fs.folders["/r/"] = {E{"f", false}, E{"s", true}, E{"f", false}, E{"s", true}, E{"s/g", false}};
+    fs.folders["/r/s/"] = {E{"g", false}, E{"h", false}};
+    fs.folders["/t/"] = {E{"u", true}, E{"v", false}};
+    fs.folders["/t/u/"] = {E{"w", false}, E{"w", false}};
+    ListFolder("/r");
+    ListFolder("/t/u"); // below another listed folder
+    ListFolder("/t");
+    ListFile("/t/v"); // in a listed folder
+    ListFile("/z");
+    ListFile("/z");
+    Shredder.Run(NoMethod);
+    std::vector<std::string> files = Files();
+    ASSERT_GE(files.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(files.begin(), files.begin() + 3),
+              (std::vector<std::string>{"/r/f", "/r/s/g", "/r/s/h"}));
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"/r/f", "/r/s/g", "/r/s/h", "/t/u/w", "/t/v", "/z"}));
+}
+
 TEST_F(Expansion, UnreadableAndVanishedFoldersContributeNothing)
 {
     fs.scriptedOnly = true;

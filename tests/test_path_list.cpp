@@ -25,6 +25,26 @@ TEST(PathList, KeepsFirstPlaceOfEachExactPath)
     EXPECT_TRUE(list.Append("/a/b"));
 }
 
+// Paths appended unlooked-up are filed when a look-up first needs them.
+TEST(PathList, PathsAppendedWithoutALookUpAreFoundByLaterAppends)
+{
+    PathList list;
+    for (int i = 0; i < 5000; ++i)
+        list.AppendNew("/new/", std::to_string(i));
+    EXPECT_TRUE(list.Append("/looked-up"));
+    list.AppendNew("/", "more");
+    EXPECT_FALSE(list.Append("/new/4999"));
+    EXPECT_FALSE(list.Append("/new/", "0"));
+    EXPECT_FALSE(list.Append("/more"));
+    EXPECT_FALSE(list.Append("/looked-up"));
+    EXPECT_TRUE(list.Append("/new/5000"));
+    ASSERT_EQ(list.Count(), 5003u);
+    EXPECT_EQ(list[0], "/new/0");
+    EXPECT_EQ(list[5000], "/looked-up");
+    EXPECT_EQ(list[5001], "/more");
+    EXPECT_EQ(list[5002], "/new/5000");
+}
+
 TEST(PathList, ManyPathsAndLongOnesSurviveGrowth)
 {
     PathList list;

@@ -75,4 +75,32 @@ TEST(FolderListing, ClearStartsOverEvenAfterAPartialRead)
     EXPECT_EQ(readAll(listing), (Entries{{"after", true}, {"clear", false}}));
 }
 
+TEST(FolderListing, NamesAreDistinctUnlessOneRepeatsOrHoldsASlash)
+{
+    FolderListing listing;
+    EXPECT_TRUE(listing.namesAreDistinct());
+    for (int i = 0; i < 3000; ++i) // each one different, in raw bytes
+        listing.add(std::to_string(i) + std::string(static_cast<std::size_t>(i % 5), '\xff'), i % 2 == 0);
+    EXPECT_TRUE(listing.namesAreDistinct());
+    listing.add("17", false);
+    listing.add("", true);
+    listing.add("..", true);
+    EXPECT_TRUE(listing.namesAreDistinct());
+    listing.add("17", true); // a file and a folder of one name are still one name too many
+    EXPECT_FALSE(listing.namesAreDistinct());
+
+    listing.clear();
+    listing.add("a/b", false);
+    EXPECT_FALSE(listing.namesAreDistinct());
+    listing.clear();
+    listing.add("", false);
+    listing.add("", true);
+    EXPECT_FALSE(listing.namesAreDistinct());
+    listing.clear();
+    listing.add("x", false);
+    listing.add("y", false);
+    EXPECT_TRUE(listing.namesAreDistinct());
+    EXPECT_EQ(readAll(listing), (Entries{{"x", false}, {"y", false}})) << "the check reads nothing away";
+}
+
 }  // namespace
