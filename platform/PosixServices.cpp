@@ -1,9 +1,9 @@
 #include "platform/PosixServices.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
-#include <ctime>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -198,11 +198,10 @@ void PosixServices::remove(const std::string& path)
 
 std::uint32_t PosixServices::tickCount()
 {
-    timespec now{};
-    (void)::clock_gettime(CLOCK_MONOTONIC, &now);
-    const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u
-                  + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-    return static_cast<std::uint32_t>(ms);
+    // steady_clock is CLOCK_MONOTONIC here: time since the system started.
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms.count()));
 }
 
 FileServices& posixServices()

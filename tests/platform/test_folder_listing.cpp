@@ -1,4 +1,5 @@
 #include "platform/FolderListing.h"
+#include "tests/platform/ReadEntries.h"
 
 #include <gtest/gtest.h>
 
@@ -9,17 +10,6 @@
 namespace {
 
 using platform::FolderListing;
-using Entries = std::vector<std::pair<std::string, bool>>;
-
-Entries readAll(FolderListing& listing)
-{
-    Entries entries;
-    std::string_view name;
-    bool isFolder = false;
-    while (listing.next(name, isFolder))
-        entries.emplace_back(name, isFolder);
-    return entries;
-}
 
 // Names of every length and every byte but NUL, alternating kinds.
 Entries manyEntries(int count)
@@ -51,7 +41,7 @@ TEST(FolderListing, ReturnsEveryEntryInInsertionOrderThenStops)
         listing.add(name, isFolder);
 
     EXPECT_FALSE(listing.empty());
-    EXPECT_EQ(readAll(listing), added);
+    EXPECT_EQ(ReadEntries(listing), added);
     std::string_view name;
     bool isFolder = false;
     EXPECT_FALSE(listing.next(name, isFolder));
@@ -68,11 +58,11 @@ TEST(FolderListing, ClearStartsOverEvenAfterAPartialRead)
 
     listing.clear();
     EXPECT_TRUE(listing.empty());
-    EXPECT_TRUE(readAll(listing).empty());
+    EXPECT_TRUE(ReadEntries(listing).empty());
 
     listing.add("after", true);
     listing.add("clear", false);
-    EXPECT_EQ(readAll(listing), (Entries{{"after", true}, {"clear", false}}));
+    EXPECT_EQ(ReadEntries(listing), (Entries{{"after", true}, {"clear", false}}));
 }
 
 TEST(FolderListing, NamesAreDistinctUnlessOneRepeatsOrHoldsASlash)
@@ -100,7 +90,7 @@ TEST(FolderListing, NamesAreDistinctUnlessOneRepeatsOrHoldsASlash)
     listing.add("x", false);
     listing.add("y", false);
     EXPECT_TRUE(listing.namesAreDistinct());
-    EXPECT_EQ(readAll(listing), (Entries{{"x", false}, {"y", false}})) << "the check reads nothing away";
+    EXPECT_EQ(ReadEntries(listing), (Entries{{"x", false}, {"y", false}})) << "the check reads nothing away";
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "platform/PosixServices.h"
+#include "tests/platform/ReadEntries.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,9 @@ namespace {
 using namespace std::chrono_literals;
 using platform::FolderListing;
 using platform::PathKind;
-using Entries = std::vector<std::pair<std::string, bool>>;
-
 Entries sortedEntries(FolderListing& listing)
 {
-    Entries entries;
-    std::string_view name;
-    bool isFolder = false;
-    while (listing.next(name, isFolder))
-        entries.emplace_back(name, isFolder);
+    Entries entries = ReadEntries(listing);
     std::sort(entries.begin(), entries.end());
     return entries;
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/FolderListing.h"
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// Every entry of a listing, in its order: name and whether it is a folder.
+using Entries = std::vector<std::pair<std::string, bool>>;
+
+inline Entries ReadEntries(platform::FolderListing& listing)
+{
+    Entries entries;
+    std::string_view name;
+    bool isFolder = false;
+    while (listing.next(name, isFolder))
+        entries.emplace_back(name, isFolder);
+    return entries;
+}
