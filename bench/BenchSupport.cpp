@@ -40,9 +40,12 @@ ScratchFolder::ScratchFolder(const std::string& parent)
 
 ScratchFolder::~ScratchFolder()
 {
-    nftw(path_.c_str(), [](const char* path, const struct stat*, int type, FTW*) {
-        return type == FTW_DP ? rmdir(path) : unlink(path);
-    }, 64, FTW_DEPTH | FTW_PHYS);
+    nftw(
+        path_.c_str(),
+        [](const char* path, const struct stat*, int type, FTW*) {
+            return type == FTW_DP ? rmdir(path) : unlink(path);
+        },
+        64, FTW_DEPTH | FTW_PHYS);
 }
 
 void MakeFile(const std::string& path, std::int64_t size)
@@ -52,7 +55,8 @@ void MakeFile(const std::string& path, std::int64_t size)
         throw std::runtime_error("cannot create " + path);
     const std::string chunk(1 << 20, 'x');
     for (std::int64_t left = size; left > 0;) {
-        const auto count = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(chunk.size())));
+        const auto count =
+            static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(chunk.size())));
         const ssize_t written = write(fd, chunk.data(), count);
         if (written <= 0)
             throw std::runtime_error("cannot fill " + path);
@@ -128,9 +132,9 @@ std::string FileSystemOf(const std::string& path)
         const std::size_t dash = line.find(" - ");
         if (dash == std::string::npos)
             continue;
-        const bool covers = mountPoint == "/" ||
-                            (target.rfind(mountPoint, 0) == 0 &&
-                             (target.size() == mountPoint.size() || target[mountPoint.size()] == '/'));
+        const bool covers =
+            mountPoint == "/" || (target.rfind(mountPoint, 0) == 0 &&
+                                  (target.size() == mountPoint.size() || target[mountPoint.size()] == '/'));
         if (covers && mountPoint.size() >= best) {
             best = mountPoint.size();
             std::istringstream rest(line.substr(dash + 3));

@@ -3,11 +3,13 @@
 // their medians compared, since the machine may be shared and noisy.
 //
 //   sorvex_bench [--quick] [--only wipe|expansion|list|memory]...
-#include "app/Application.h"
-#include "app/PageFrame.h"
 #include "bench/BenchSupport.h"
 #include "engine/CShredder.h"
 #include "engine/Pattern.h"
+#include "pages/Look.h"
+#include "pages/Page.h"
+#include "pages/ProgressBar.h"
+#include "pages/Wizard.h"
 #include "pages/frmAddFiles.h"
 #include "pages/frmProgress.h"
 
@@ -29,6 +31,8 @@
 #include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace sorvex;
 
 using namespace bench;
 
@@ -120,18 +124,17 @@ Row WipePair(const std::string& folder, const std::string& where, int rounds)
 {
     const std::int64_t size = std::int64_t{64} << 20;
     const std::string path = folder + "/wipe.bin";
-    const auto seconds = Interleave(rounds, {
-        [&] {
-            MakeFile(path, size);
-            return EngineWipe(path, size);
-        },
-        [&] {
-            MakeFile(path, size);
-            const double s = Seconds([&] { FloorWipe(path); });
-            unlink(path.c_str());
-            return s;
-        },
-    });
+    const auto engine = [&] {
+        MakeFile(path, size);
+        return EngineWipe(path, size);
+    };
+    const auto bare = [&] {
+        MakeFile(path, size);
+        const double s = Seconds([&] { FloorWipe(path); });
+        unlink(path.c_str());
+        return s;
+    };
+    const auto seconds = Interleave(rounds, {engine, bare});
     const double ratio = MedianRatio(seconds[0], seconds[1]);
     return {"wipe Balanced 64 MiB, " + where + " (engine / write floor)",
             Format("%.2f x (%.3f s / %.3f s)", ratio, Median(seconds[0]), Median(seconds[1])), "<= 1.70 x",
@@ -141,7 +144,7 @@ Row WipePair(const std::string& folder, const std::string& where, int rounds)
 // ---- 2. Expansion --------------------------------------------------------
 
 constexpr int TopFolders = 100;
-constexpr int SubFolders = 99;  // in each top folder: 100 + 100 * 99 = 10,000 folders
+constexpr int SubFolders = 99; // in each top folder: 100 + 100 * 99 = 10,000 folders
 constexpr int FilesInEach = 10; // in every folder: 100,000 files
 
 void MakeTree(const std::string& root)
@@ -223,8 +226,8 @@ std::vector<Row> Expansion(const std::string& scratch, int rounds)
     const double findRatio = MedianRatio(seconds[0], seconds[2]);
     return {
         {"expansion 100,000 files / 10,000 folders (BuildFileList / bare readdir walk)",
-         Format("%.2f x (%.1f ms / %.1f ms)", ratio, 1000 * Median(seconds[0]), 1000 * Median(seconds[1])),
-         "<= 1.30 x", Verdict(ratio, 1.3)},
+         Format("%.2f x (%.1f ms / %.1f ms)", ratio, 1000 * Median(seconds[0]), 1000 * Median(seconds[1])), "<= 1.30 x",
+         Verdict(ratio, 1.3)},
         {"expansion, same tree (BuildFileList / find DIR -type f)",
          Format("%.2f x (%.1f ms / %.1f ms)", findRatio, 1000 * Median(seconds[0]), 1000 * Median(seconds[2])), "-",
          "-"},
@@ -241,10 +244,10 @@ struct ScriptedFiles : FileChooser {
 // 20,000 distinct paths in no particular order, in Latin and Cyrillic, mixed case.
 QStringList SelectionOf(int count)
 {
-    const QStringList words = {QStringLiteral("report"),  QStringLiteral("Отчёт"),  QStringLiteral("IMG"),
-                               QStringLiteral("photo"),   QStringLiteral("Scan"),   QStringLiteral("договор"),
-                               QStringLiteral("notes"),   QStringLiteral("Invoice"), QStringLiteral("backup"),
-                               QStringLiteral("Фото"),    QStringLiteral("draft"),  QStringLiteral("Report")};
+    const QStringList words = {QStringLiteral("report"), QStringLiteral("Отчёт"),   QStringLiteral("IMG"),
+                               QStringLiteral("photo"),  QStringLiteral("Scan"),    QStringLiteral("договор"),
+                               QStringLiteral("notes"),  QStringLiteral("Invoice"), QStringLiteral("backup"),
+                               QStringLiteral("Фото"),   QStringLiteral("draft"),   QStringLiteral("Report")};
     const QStringList folders = {QStringLiteral("/home/user/Documents/"), QStringLiteral("/home/user/Изображения/"),
                                  QStringLiteral("/media/usb/Archive 2019/")};
     QStringList paths;

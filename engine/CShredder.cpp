@@ -1,17 +1,18 @@
 #include "engine/CShredder.h"
 
-#include "app/Pump.h"
-#include "pages/frmAddFiles.h"
-#include "pages/frmProgress.h"
-
-#include <QFile>
+#include "engine/RunView.h"
+#include "platform/FileServices.h"
 
 #include <functional>
 #include <set>
 #include <string_view>
 #include <vector>
 
+using namespace sorvex;
+
 CShredder Shredder;
+
+CShredder::CShredder() : fs_(&SystemServices()) {}
 
 void CShredder::Run(int method)
 {
@@ -20,18 +21,27 @@ void CShredder::Run(int method)
         bool& running;
         ~Ended() { running = false; }
     } ended{running_};
-    frmProgr->lblFile->setText(QStringLiteral("Идёт подготовка к удалению."));
+    view_->ShowPreparing();
     BuildFileList();
     if (Stop) { // stopped or left while the folders were being read
         Stop = false;
         return;
     }
     switch (method) {
-    case MethodFast: WipeFast(); break;
-    case MethodBalanced: WipeBalanced(); break;
-    case MethodThorough: WipeThorough(); break;
-    case MethodDoD: WipeDoD(); break;
-    default: break;
+    case MethodFast:
+        WipeFast();
+        break;
+    case MethodBalanced:
+        WipeBalanced();
+        break;
+    case MethodThorough:
+        WipeThorough();
+        break;
+    case MethodDoD:
+        WipeDoD();
+        break;
+    default:
+        break;
     }
     // A stop pressed in the method's last pump, after its last look at the flag.
     Stop = false;
@@ -78,12 +88,11 @@ void CShredder::BuildFileList()
 {
     Files.Clear();
     ExpandedEntries expanded;
-    for (int i = 0; i < frmAddFile->lst->count(); ++i) {
+    for (int i = 0; i < entries_->EntryCount(); ++i) {
         if (Stop)
             return;
-        const QListWidgetItem* item = frmAddFile->lst->item(i);
-        std::string path = QFile::encodeName(item->text()).toStdString();
-        const bool isFolder = ImageIndexOf(item) == FolderImage;
+        std::string path = entries_->EntryPath(i);
+        const bool isFolder = entries_->KindOfEntry(i) == EntryKind::Folder;
         if (isFolder && (path.empty() || path.back() != '/'))
             path += '/';
         const bool lookUp = expanded.MayHaveAdded(path);
@@ -104,7 +113,7 @@ namespace {
 // One folder whose scan is under way: its path and the entries not yet visited.
 struct ScanFrame {
     std::string folder;
-    platform::FolderListing entries;
+    sorvex::FolderListing entries;
 };
 
 } // namespace
@@ -118,21 +127,21 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
     std::vector<ScanFrame> frames(1);
     frames[0].folder = folder;
     // The listed folder itself may be reached through a link; nothing below it is.
-    if (!fs_->listFolder(folder, true, frames[0].entries)) {
-        ProcessMessages();
+    if (!fs_->ListFolder(folder, true, frames[0].entries)) {
+        view_->Pump();
         return;
     }
     // Every folder is reached once, by its own name in its parent, so its
     // paths are new unless the folder repeats a name: from there on, look up.
-    lookUp = lookUp || !frames[0].entries.namesAreDistinct();
+    lookUp = lookUp || !frames[0].entries.NamesAreDistinct();
     std::size_t depth = 1;
     while (depth > 0) {
         ScanFrame& frame = frames[depth - 1];
         std::string_view name;
         bool isFolder = false;
-        if (!frame.entries.next(name, isFolder)) {
+        if (!frame.entries.Next(name, isFolder)) {
             --depth;
-            ProcessMessages();
+            view_->Pump();
             continue;
         }
         if (Stop) {
@@ -152,16 +161,11 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
             frames.emplace_back();
         ScanFrame& next = frames[depth];
         next.folder = std::move(child);
-        if (!fs_->listFolder(next.folder, false, next.entries)) {
-            ProcessMessages();
+        if (!fs_->ListFolder(next.folder, false, next.entries)) {
+            view_->Pump();
             continue;
         }
-        lookUp = lookUp || !next.entries.namesAreDistinct();
+        lookUp = lookUp || !next.entries.NamesAreDistinct();
         ++depth;
     }
-}
-
-void CShredder::ShowFile(const std::string& path)
-{
-    frmProgr->lblFile->setText(QFile::decodeName(QByteArray::fromRawData(path.data(), static_cast<qsizetype>(path.size()))));
 }

@@ -1,9 +1,11 @@
 #include "engine/CShredder.h"
 
-#include "app/Errors.h"
-#include "app/Pump.h"
+#include "engine/Error.h"
 #include "engine/OpenFile.h"
-#include "pages/frmProgress.h"
+#include "engine/RunView.h"
+#include "platform/FileServices.h"
+
+using namespace sorvex;
 
 namespace {
 
@@ -26,34 +28,32 @@ void CShredder::WipeThorough()
 
 void CShredder::WipeDoD()
 {
-    WipeInPasses(5, DodBlock(fs_->tickCount()));
+    WipeInPasses(5, DodBlock(fs_->TickCount()));
 }
 
 // A link is deleted as a link, and a file that other names still share is
 // only unlinked here: its content is theirs too.
 bool CShredder::NameOnly(const std::string& path)
 {
-    const platform::PathInfo info = fs_->inspect(path);
-    return info.kind == platform::PathKind::Link ||
-           (info.kind == platform::PathKind::Regular && info.links > 1);
+    const sorvex::PathInfo info = fs_->Inspect(path);
+    return info.kind == sorvex::PathKind::Link || (info.kind == sorvex::PathKind::Regular && info.links > 1);
 }
 
 void CShredder::WipeInPasses(int passes, const Block& pattern)
 {
-    frmProgr->prg2->SetMin(0);
-    frmProgr->prg2->SetMax(static_cast<std::int64_t>(Files.Count()));
+    view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
     for (std::size_t i = 0; i < Files.Count(); ++i) {
         const std::string path(Files[i]);
-        ShowFile(path);
+        view_->ShowPath(path);
         const bool nameOnly = NameOnly(path);
         if (!nameOnly)
-            fs_->makeWritable(path);
-        frmProgr->prg1->SetPosition(0);
+            fs_->MakeWritable(path);
+        view_->SetPosition(Bar::File, 0);
         if (!nameOnly && !OverwriteInPasses(path, passes, pattern))
             return; // stopped: the stop sequence has ended the method
-        frmProgr->prg2->StepIt();
-        ProcessMessages();
-        fs_->remove(path);
+        view_->Step(Bar::Overall);
+        view_->Pump();
+        fs_->Remove(path);
     }
     ClosingSteps();
 }
@@ -73,24 +73,23 @@ bool CShredder::OverwriteInPasses(const std::string& path, int passes, const Blo
 bool CShredder::OverwritePass(const std::string& path, int passes, const Block& pattern)
 {
     OpenFile file(*fs_, path);
-    const std::int64_t size = fs_->size(file.Fd());
+    const std::int64_t size = fs_->Size(file.Fd());
     if (size < 0)
         CannotWrite(path);
     const std::int64_t blocks = size / BlockSize + 1;
-    ProgressBar& bar = *frmProgr->prg1;
-    bar.SetMax(passes * blocks);
+    view_->SetRange(Bar::File, 0, passes * blocks);
     for (std::int64_t block = 0; block < blocks; ++block) {
-        const long written = fs_->write(file.Fd(), pattern.data(), BlockSize);
+        const long written = fs_->Write(file.Fd(), pattern.data(), BlockSize);
         if (written < BlockSize && block * BlockSize + (written > 0 ? written : 0) < size)
             CannotWrite(path);
-        ProcessMessages();
-        bar.StepIt();
+        view_->Pump();
+        view_->Step(Bar::File);
         if (Stop) {
             StopSequence(file, path);
             return false;
         }
     }
-    if (!fs_->flush(file.Fd()))
+    if (!fs_->Flush(file.Fd()))
         CannotWrite(path);
     return true;
 }
@@ -99,31 +98,30 @@ bool CShredder::OverwritePass(const std::string& path, int passes, const Block& 
 void CShredder::StopSequence(OpenFile& file, const std::string& path)
 {
     Stop = false;
-    frmProgr->prg2->SetPosition(frmProgr->prg2->Max());
-    frmProgr->prg1->SetPosition(frmProgr->prg1->Max());
-    fs_->flush(file.Fd()); // what was overwritten must reach the medium before the name goes
+    view_->Fill(Bar::Overall);
+    view_->Fill(Bar::File);
+    fs_->Flush(file.Fd()); // what was overwritten must reach the medium before the name goes
     file.Close();
-    fs_->remove(path);
+    fs_->Remove(path);
     ClosingSteps();
 }
 
 void CShredder::WipeFast()
 {
-    frmProgr->prg2->SetMin(0);
-    frmProgr->prg2->SetMax(static_cast<std::int64_t>(Files.Count()));
+    view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
     for (std::size_t i = 0; i < Files.Count(); ++i) {
         const std::string path(Files[i]);
-        ShowFile(path);
+        view_->ShowPath(path);
         if (!NameOnly(path)) {
-            fs_->makeWritable(path);
+            fs_->MakeWritable(path);
             OpenFile(*fs_, path).Close(); // proves the file can be opened for writing
         }
-        fs_->remove(path);
-        frmProgr->prg2->StepIt();
-        ProcessMessages();
+        fs_->Remove(path);
+        view_->Step(Bar::Overall);
+        view_->Pump();
         if (Stop) {
             Stop = false;
-            frmProgr->prg2->SetPosition(frmProgr->prg2->Max());
+            view_->Fill(Bar::Overall);
             break;
         }
     }
@@ -133,9 +131,5 @@ void CShredder::WipeFast()
 void CShredder::ClosingSteps()
 {
     Files.Clear();
-    frmProgr->Button1->setEnabled(true);
-    frmProgr->Button2->setEnabled(true);
-    frmProgr->Button4->setEnabled(false);
-    frmProgr->st1->setVisible(true);
-    frmProgr->st2->setVisible(true);
+    view_->ClosingSteps();
 }

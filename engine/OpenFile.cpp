@@ -1,9 +1,11 @@
 #include "engine/OpenFile.h"
 
-#include "app/Errors.h"
+#include "engine/Error.h"
+#include "platform/FileServices.h"
 
-OpenFile::OpenFile(platform::FileServices& fs, const std::string& path)
-    : fs_(fs), fd_(fs.openForWriting(path))
+namespace sorvex {
+
+OpenFile::OpenFile(FileServices& fs, const std::string& path) : fs_(fs), fd_(fs.OpenForWriting(path))
 {
     if (fd_ < 0)
         throw Error("Cannot open file " + path);
@@ -12,6 +14,8 @@ OpenFile::OpenFile(platform::FileServices& fs, const std::string& path)
 void OpenFile::Close()
 {
     if (fd_ >= 0)
-        fs_.close(fd_);
+        fs_.Close(fd_);
     fd_ = -1;
 }
+
+} // namespace sorvex

@@ -1,14 +1,16 @@
 #pragma once
 
-#include "platform/FileServices.h"
-
 #include <string>
+
+namespace sorvex {
+
+class FileServices;
 
 // A file opened for writing for one pass; closed when the pass is left in any way.
 // Refusal raises "Cannot open file <path>" with the path exactly as held.
 class OpenFile {
 public:
-    OpenFile(platform::FileServices& fs, const std::string& path);
+    OpenFile(FileServices& fs, const std::string& path);
     ~OpenFile() { Close(); }
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;
@@ -17,6 +19,8 @@ public:
     void Close();
 
 private:
-    platform::FileServices& fs_;
+    FileServices& fs_;
     int fd_;
 };
+
+} // namespace sorvex

@@ -4,6 +4,8 @@
 #include <functional>
 #include <stdexcept>
 
+namespace sorvex {
+
 std::string_view PathList::operator[](std::size_t index) const
 {
     const char* entry = starts_[index / StartsBlock][index % StartsBlock];
@@ -132,9 +134,11 @@ void PathList::Clear()
 std::size_t PathList::MemoryUsed() const
 {
     std::size_t bytes = starts_.capacity() * sizeof(starts_[0]) + starts_.size() * StartsBlock * sizeof(const char*) +
-                        slots_.capacity() * sizeof(Slot) +
-                        chunks_.capacity() * sizeof(chunks_[0]) + chunkSizes_.capacity() * sizeof(std::size_t);
+                        slots_.capacity() * sizeof(Slot) + chunks_.capacity() * sizeof(chunks_[0]) +
+                        chunkSizes_.capacity() * sizeof(std::size_t);
     for (std::size_t size : chunkSizes_)
         bytes += size;
     return bytes;
 }
+
+} // namespace sorvex

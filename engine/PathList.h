@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace sorvex {
+
 // The flat list of file paths a run destroys, in the order it destroys them.
 // A path is held once, at the place where it was first appended (exact byte
 // comparison). Paths are packed into large chunks that never move, so a
@@ -60,3 +62,5 @@ private:
     std::vector<Slot> slots_;
     std::size_t filed_ = 0;
 };
+
+} // namespace sorvex

@@ -1,5 +1,7 @@
 #include "engine/Pattern.h"
 
+namespace sorvex {
+
 Block ZeroCharBlock()
 {
     Block block;
@@ -22,3 +24,5 @@ Block DodBlock(std::uint32_t seed)
     }
     return block;
 }
+
+} // namespace sorvex

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+namespace sorvex {
+
 // One block of every overwrite: 256 bytes, written with one write each.
 constexpr int BlockSize = 256;
 using Block = std::array<unsigned char, BlockSize>;
@@ -13,3 +15,5 @@ Block ZeroCharBlock();
 // The DoD method's block: a 32-bit linear congruential generator seeded with
 // the clock, advanced once before use; each byte is bits 16 to 23 of the state.
 Block DodBlock(std::uint32_t seed);
+
+} // namespace sorvex

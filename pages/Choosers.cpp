@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+namespace sorvex {
+
 namespace {
 
 class QtFiles final : public FileChooser {
@@ -59,3 +61,5 @@ bool OpenDialog::Execute(QWidget* parent)
     FileName = Files.first();
     return true;
 }
+
+} // namespace sorvex

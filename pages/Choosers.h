@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace sorvex {
+
 // The seams in front of the two dialogs of the file selection page: the real
 // Qt dialogs by default, a scripted answer in tests.
 class FileChooser {
@@ -36,3 +38,5 @@ public:
     // Runs the dialog; false when it was cancelled (Files is then empty).
     bool Execute(QWidget* parent);
 };
+
+} // namespace sorvex

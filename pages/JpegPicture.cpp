@@ -5,6 +5,8 @@
 
 #include <jpeglib.h>
 
+namespace sorvex {
+
 namespace {
 
 constexpr JDIMENSION MaxSide = 8192;
@@ -88,3 +90,5 @@ QImage DecodeJpeg(const QByteArray& jpeg)
         return {};
     return image;
 }
+
+} // namespace sorvex

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace sorvex {
+
 ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent)
 {
     PositionChanged();
@@ -103,3 +105,5 @@ void ProgressBar::paintEvent(QPaintEvent*)
     QPainter painter(this);
     style()->drawControl(QStyle::CE_ProgressBar, &option, &painter, this);
 }
+
+} // namespace sorvex

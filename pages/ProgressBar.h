@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace sorvex {
+
 // A progress bar that the engine steps once per written block. It keeps the
 // position as a plain number, readable at any time, and repaints only when the
 // bar on screen would change, so a step costs an add and a compare.
@@ -51,5 +53,7 @@ private:
     std::int64_t nextRepaintAt_ = 0;
     int painted_ = 0;
     int contentsWidth_ = 0; // the filled part's length when full, at the last paint
-    int look_ = EmptyLook;  // LookOf the step on screen or asked for
+    int look_ = EmptyLook; // LookOf the step on screen or asked for
 };
+
+} // namespace sorvex

@@ -1,28 +1,32 @@
 #include "pages/frmAddFiles.h"
 
-#include "app/Application.h"
-#include "app/Dispatch.h"
-#include "app/PageFrame.h"
+#include "pages/Dispatch.h"
+#include "pages/Pump.h"
 #include "pages/frmSposob.h"
 #include "pages/frmStart.h"
+#include "ui_frmAddFiles.h"
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSysInfo>
+#include <QUrl>
 
 #include <algorithm>
 
+using namespace sorvex;
+
 TfrmAddFile* frmAddFile = nullptr;
+
+namespace sorvex {
 
 static constexpr int ImageIndexRole = Qt::UserRole;
 
-EntryItem::EntryItem(const QString& caption, int imageIndex, const QIcon& icon)
-    : QListWidgetItem(icon, caption)
+EntryItem::EntryItem(const QString& caption, int imageIndex, const QIcon& icon) : QListWidgetItem(icon, caption)
 {
     setData(ImageIndexRole, imageIndex);
 }
@@ -37,11 +41,25 @@ int ImageIndexOf(const QListWidgetItem* item)
     return item->data(ImageIndexRole).toInt();
 }
 
-TfrmAddFile::TfrmAddFile(QWidget* parent) : QWidget(parent)
+} // namespace sorvex
+
+TfrmAddFile::TfrmAddFile() : Page({259, 108}, Frame::Dialog)
 {
-    setupUi(this);
-    move(259, 108); // design position
-    UseDialogFrame(this);
+    Ui::TfrmAddFile ui;
+    ui.setupUi(this);
+    Panel1 = ui.Panel1;
+    Label1 = ui.Label1;
+    Label2 = ui.Label2;
+    Panel2 = ui.Panel2;
+    lst = ui.lst;
+    Button5 = ui.Button5;
+    Button6 = ui.Button6;
+    Button7 = ui.Button7;
+    Button4 = ui.Button4;
+    StaticText1 = ui.StaticText1;
+    Button1 = ui.Button1;
+    Button2 = ui.Button2;
+    Button3 = ui.Button3;
     opn.Title = QStringLiteral("Добавить файл(ы)");
     ImageList1 = {QIcon(QStringLiteral(":/folder.png")), QIcon(QStringLiteral(":/document.png"))};
     Bind(Button1, this, &TfrmAddFile::Button1Click);
@@ -180,8 +198,7 @@ void TfrmAddFile::Button5Click()
 
 void TfrmAddFile::Button6Click()
 {
-    const QString folder = FolderBrowser->ChooseFolder(this, QStringLiteral("Выберите папку."),
-                                                       QStringLiteral("/"));
+    const QString folder = FolderBrowser->ChooseFolder(this, QStringLiteral("Выберите папку."), QStringLiteral("/"));
     if (!folder.isEmpty())
         AddEntry(folder + u'/', FolderImage);
 }
@@ -191,8 +208,17 @@ void TfrmAddFile::Button7Click()
     qDeleteAll(lst->selectedItems());
 }
 
-void TfrmAddFile::closeEvent(QCloseEvent* event)
+int TfrmAddFile::EntryCount() const
 {
-    event->ignore();
-    Dispatch([this] { Button1Click(); });
+    return lst->count();
+}
+
+std::string TfrmAddFile::EntryPath(int index) const
+{
+    return QFile::encodeName(lst->item(index)->text()).toStdString();
+}
+
+EntryKind TfrmAddFile::KindOfEntry(int index) const
+{
+    return ImageIndexOf(lst->item(index)) == FolderImage ? EntryKind::Folder : EntryKind::File;
 }

@@ -1,15 +1,21 @@
 #pragma once
 
+#include "engine/RunView.h"
 #include "pages/Choosers.h"
-#include "ui_frmAddFiles.h"
+#include "pages/Page.h"
 
 #include <QIcon>
-#include <QList>
 #include <QListWidgetItem>
-#include <QUrl>
-#include <QWidget>
 
 #include <array>
+
+class QFrame;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QUrl;
+
+namespace sorvex {
 
 // Image indexes of the entry list: they tell a folder entry from a file entry.
 enum : int { FolderImage = 0, FileImage = 1 };
@@ -24,14 +30,29 @@ public:
 
 int ImageIndexOf(const QListWidgetItem* item);
 
+} // namespace sorvex
+
 // The file selection page: the list of files and folders to destroy.
-class TfrmAddFile : public QWidget, public Ui::TfrmAddFile {
+class TfrmAddFile : public sorvex::Page, public sorvex::EntrySource {
     Q_OBJECT
 public:
-    explicit TfrmAddFile(QWidget* parent = nullptr);
+    TfrmAddFile();
 
-    OpenDialog opn;
-    FolderChooser* FolderBrowser = &QtFolderChooser();
+    QFrame* Panel1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QFrame* Panel2;
+    QListWidget* lst;
+    QPushButton* Button5;
+    QPushButton* Button6;
+    QPushButton* Button7;
+    QPushButton* Button4;
+    QLabel* StaticText1;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    sorvex::OpenDialog opn;
+    sorvex::FolderChooser* FolderBrowser = &sorvex::QtFolderChooser();
     std::array<QIcon, 2> ImageList1;
 
     // Adds one entry where its caption sorts.
@@ -40,7 +61,7 @@ public:
     // other urls and paths that do not exist are passed over.
     void AddDropped(const QList<QUrl>& urls);
 
-    void Button1Click();
+    void Button1Click() override;
     void Button2Click();
     void Button3Click();
     void Button4Click();
@@ -48,8 +69,12 @@ public:
     void Button6Click();
     void Button7Click();
 
+    // The list as a run reads it.
+    int EntryCount() const override;
+    std::string EntryPath(int index) const override;
+    sorvex::EntryKind KindOfEntry(int index) const override;
+
 protected:
-    void closeEvent(QCloseEvent* event) override;
     // Drops from a file manager onto lst, and the Delete key in it.
     bool eventFilter(QObject* watched, QEvent* event) override;
 };

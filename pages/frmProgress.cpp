@@ -1,19 +1,36 @@
 #include "pages/frmProgress.h"
 
-#include "app/Application.h"
-#include "app/Dispatch.h"
-#include "app/PageFrame.h"
 #include "engine/CShredder.h"
+#include "pages/Dispatch.h"
+#include "pages/ProgressBar.h"
+#include "pages/Pump.h"
 #include "pages/frmAddFiles.h"
+#include "ui_frmProgress.h"
 
-#include <QCloseEvent>
+#include <QFile>
+
+using namespace sorvex;
 
 TfrmProgr* frmProgr = nullptr;
 
-TfrmProgr::TfrmProgr(QWidget* parent) : QWidget(parent)
+TfrmProgr::TfrmProgr() : Page({189, 107}, Frame::Ordinary)
 {
-    setupUi(this);
-    move(189, 107); // design position
+    Ui::TfrmProgr ui;
+    ui.setupUi(this);
+    Panel1 = ui.Panel1;
+    Label1 = ui.Label1;
+    Label2 = ui.Label2;
+    Panel2 = ui.Panel2;
+    lblFile = ui.lblFile;
+    prg1 = ui.prg1;
+    StaticText2 = ui.StaticText2;
+    prg2 = ui.prg2;
+    Button4 = ui.Button4;
+    st1 = ui.st1;
+    st2 = ui.st2;
+    Button1 = ui.Button1;
+    Button2 = ui.Button2;
+    Button3 = ui.Button3;
     Bind(Button1, this, &TfrmProgr::Button1Click);
     Bind(Button2, this, &TfrmProgr::Button2Click);
     Bind(Button4, this, &TfrmProgr::Button4Click);
@@ -51,15 +68,59 @@ void TfrmProgr::Button4Click()
     Button2->setEnabled(true);
 }
 
-void TfrmProgr::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    Dispatch([this] { Button1Click(); });
-}
-
 void TfrmProgr::resizeEvent(QResizeEvent*)
 {
     // The two panels follow the window's width; everything else stays put.
     Panel1->resize(width(), Panel1->height());
     Panel2->resize(width(), Panel2->height());
+}
+
+void TfrmProgr::ShowPreparing()
+{
+    lblFile->setText(QStringLiteral("Идёт подготовка к удалению."));
+}
+
+void TfrmProgr::ShowPath(std::string_view path)
+{
+    lblFile->setText(QFile::decodeName(QByteArray::fromRawData(path.data(), static_cast<qsizetype>(path.size()))));
+}
+
+ProgressBar& TfrmProgr::BarOf(Bar bar) const
+{
+    return bar == Bar::File ? *prg1 : *prg2;
+}
+
+void TfrmProgr::SetRange(Bar bar, std::int64_t min, std::int64_t max)
+{
+    BarOf(bar).SetMin(min);
+    BarOf(bar).SetMax(max);
+}
+
+void TfrmProgr::SetPosition(Bar bar, std::int64_t position)
+{
+    BarOf(bar).SetPosition(position);
+}
+
+void TfrmProgr::Step(Bar bar)
+{
+    BarOf(bar).StepIt();
+}
+
+void TfrmProgr::Fill(Bar bar)
+{
+    BarOf(bar).SetPosition(BarOf(bar).Max());
+}
+
+void TfrmProgr::ClosingSteps()
+{
+    Button1->setEnabled(true);
+    Button2->setEnabled(true);
+    Button4->setEnabled(false);
+    st1->setVisible(true);
+    st2->setVisible(true);
+}
+
+void TfrmProgr::Pump()
+{
+    ProcessMessages();
 }

@@ -1,22 +1,55 @@
 #pragma once
 
-#include "ui_frmProgress.h"
+#include "engine/RunView.h"
+#include "pages/Page.h"
 
-#include <QWidget>
+class QFrame;
+class QLabel;
+class QPushButton;
+namespace sorvex {
+class ProgressBar;
+}
 
 // The progress page: the engine's display while a run goes on.
-class TfrmProgr : public QWidget, public Ui::TfrmProgr {
+class TfrmProgr : public sorvex::Page, public sorvex::RunView {
     Q_OBJECT
 public:
-    explicit TfrmProgr(QWidget* parent = nullptr);
+    TfrmProgr();
 
-    void Button1Click();
+    QFrame* Panel1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QFrame* Panel2;
+    QLabel* lblFile;
+    sorvex::ProgressBar* prg1;
+    QLabel* StaticText2;
+    sorvex::ProgressBar* prg2;
+    QPushButton* Button4;
+    QLabel* st1;
+    QLabel* st2;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+
+    void Button1Click() override;
     void Button2Click();
     void Button4Click();
 
+    // What a run shows here.
+    void ShowPreparing() override;
+    void ShowPath(std::string_view path) override;
+    void SetRange(sorvex::Bar bar, std::int64_t min, std::int64_t max) override;
+    void SetPosition(sorvex::Bar bar, std::int64_t position) override;
+    void Step(sorvex::Bar bar) override;
+    void Fill(sorvex::Bar bar) override;
+    void ClosingSteps() override;
+    void Pump() override;
+
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    sorvex::ProgressBar& BarOf(sorvex::Bar bar) const;
 };
 
 extern TfrmProgr* frmProgr;

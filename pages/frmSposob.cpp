@@ -1,21 +1,36 @@
 #include "pages/frmSposob.h"
 
-#include "app/Application.h"
-#include "app/Dispatch.h"
-#include "app/PageFrame.h"
 #include "engine/CShredder.h"
+#include "pages/Dispatch.h"
+#include "pages/Pump.h"
 #include "pages/frmAddFiles.h"
 #include "pages/frmProgress.h"
+#include "ui_frmSposob.h"
 
-#include <QCloseEvent>
+using namespace sorvex;
 
 TfrmSpo* frmSpo = nullptr;
 
-TfrmSpo::TfrmSpo(QWidget* parent) : QWidget(parent)
+TfrmSpo::TfrmSpo() : Page({189, 107}, Frame::Dialog)
 {
-    setupUi(this);
-    move(189, 107); // design position
-    UseDialogFrame(this);
+    Ui::TfrmSpo ui;
+    ui.setupUi(this);
+    Panel1 = ui.Panel1;
+    Label1 = ui.Label1;
+    Label2 = ui.Label2;
+    Panel2 = ui.Panel2;
+    RadioButton1 = ui.RadioButton1;
+    StaticText1 = ui.StaticText1;
+    RadioButton2 = ui.RadioButton2;
+    StaticText2 = ui.StaticText2;
+    RadioButton3 = ui.RadioButton3;
+    StaticText3 = ui.StaticText3;
+    RadioButton4 = ui.RadioButton4;
+    StaticText4 = ui.StaticText4;
+    StaticText5 = ui.StaticText5;
+    Button1 = ui.Button1;
+    Button2 = ui.Button2;
+    Button3 = ui.Button3;
     Bind(Button1, this, &TfrmSpo::Button1Click);
     Bind(Button2, this, &TfrmSpo::Button2Click);
     Bind(Button3, this, &TfrmSpo::Button3Click);
@@ -47,10 +62,4 @@ void TfrmSpo::Button2Click()
 void TfrmSpo::Button3Click()
 {
     MovePage(this, frmAddFile);
-}
-
-void TfrmSpo::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    Dispatch([this] { Button1Click(); });
 }

@@ -1,21 +1,38 @@
 #pragma once
 
-#include "ui_frmSposob.h"
+#include "pages/Page.h"
 
-#include <QWidget>
+class QFrame;
+class QLabel;
+class QPushButton;
+class QRadioButton;
 
 // The method selection page: four overwrite methods, one of them checked.
-class TfrmSpo : public QWidget, public Ui::TfrmSpo {
+class TfrmSpo : public sorvex::Page {
     Q_OBJECT
 public:
-    explicit TfrmSpo(QWidget* parent = nullptr);
+    TfrmSpo();
 
-    void Button1Click();
+    QFrame* Panel1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QFrame* Panel2;
+    QRadioButton* RadioButton1;
+    QLabel* StaticText1;
+    QRadioButton* RadioButton2;
+    QLabel* StaticText2;
+    QRadioButton* RadioButton3;
+    QLabel* StaticText3;
+    QRadioButton* RadioButton4;
+    QLabel* StaticText4;
+    QLabel* StaticText5;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+
+    void Button1Click() override;
     void Button2Click();
     void Button3Click();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 };
 
 extern TfrmSpo* frmSpo;

@@ -1,14 +1,15 @@
 #include "pages/frmStart.h"
 
-#include "app/Application.h"
-#include "app/Dispatch.h"
-#include "app/PageFrame.h"
+#include "pages/Dispatch.h"
 #include "pages/JpegPicture.h"
+#include "pages/Pump.h"
 #include "pages/frmAddFiles.h"
+#include "ui_frmStart.h"
 
-#include <QCloseEvent>
 #include <QFile>
 #include <QPixmap>
+
+using namespace sorvex;
 
 TForm1* Form1 = nullptr;
 
@@ -18,11 +19,19 @@ static QByteArray ReadResource(const QString& name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent)
+TForm1::TForm1() : Page({192, 107}, Frame::Dialog)
 {
-    setupUi(this);
-    move(192, 107); // design position
-    UseDialogFrame(this);
+    Ui::TForm1 ui;
+    ui.setupUi(this);
+    Panel1 = ui.Panel1;
+    Image1 = ui.Image1;
+    StaticText1 = ui.StaticText1;
+    StaticText2 = ui.StaticText2;
+    StaticText3 = ui.StaticText3;
+    StaticText4 = ui.StaticText4;
+    Button1 = ui.Button1;
+    Button2 = ui.Button2;
+    Button3 = ui.Button3;
     LoadPicture(ReadResource(QStringLiteral(":/welcome.jpg")));
     Bind(Button1, this, &TForm1::Button1Click);
     Bind(Button2, this, &TForm1::Button2Click);
@@ -46,10 +55,4 @@ void TForm1::Button1Click()
 void TForm1::Button2Click()
 {
     MovePage(this, frmAddFile);
-}
-
-void TForm1::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    Dispatch([this] { Button1Click(); });
 }

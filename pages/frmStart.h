@@ -1,23 +1,33 @@
 #pragma once
 
-#include "ui_frmStart.h"
+#include "pages/Page.h"
 
-#include <QWidget>
+class QByteArray;
+class QFrame;
+class QLabel;
+class QPushButton;
 
 // The welcome page: the picture, the greeting and the warning.
-class TForm1 : public QWidget, public Ui::TForm1 {
+class TForm1 : public sorvex::Page {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    TForm1();
+
+    QFrame* Panel1;
+    QLabel* Image1;
+    QLabel* StaticText1;
+    QLabel* StaticText2;
+    QLabel* StaticText3;
+    QLabel* StaticText4;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
 
     // Shows the welcome picture; a picture that cannot be decoded leaves the place empty.
     void LoadPicture(const QByteArray& jpeg);
 
-    void Button1Click();
+    void Button1Click() override;
     void Button2Click();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 };
 
 extern TForm1* Form1;

@@ -6,7 +6,7 @@
 
 #include "platform/FolderListing.h"
 
-namespace platform {
+namespace sorvex {
 
 enum class PathKind { Missing, Regular, Link, Other };
 
@@ -28,35 +28,35 @@ public:
     // with true path may be a link to a folder. Returns false when the folder
     // cannot be opened (out is then empty); a read error part-way keeps what
     // was read and returns true. Never descends into anything itself.
-    virtual bool listFolder(const std::string& path, bool followLink, FolderListing& out) = 0;
+    virtual bool ListFolder(const std::string& path, bool followLink, FolderListing& out) = 0;
 
-    virtual PathInfo inspect(const std::string& path) = 0;  // never follows a link
+    virtual PathInfo Inspect(const std::string& path) = 0; // never follows a link
 
     // Gives the owner write permission to a regular file, never through a
     // link; failures are ignored.
-    virtual void makeWritable(const std::string& path) = 0;
+    virtual void MakeWritable(const std::string& path) = 0;
 
     // Opens an existing regular file for writing at its first byte, without
     // truncating it, and holds an exclusive lock on it until close().
     // Returns -1 for a link, anything but a regular file, a file locked by
     // someone else, or (where the file system can tell) a file open elsewhere.
-    virtual int openForWriting(const std::string& path) = 0;
+    virtual int OpenForWriting(const std::string& path) = 0;
 
-    virtual std::int64_t size(int fd) = 0;  // -1 on failure
+    virtual std::int64_t Size(int fd) = 0; // -1 on failure
 
     // Writes at the current position; bytes written (may be fewer than
     // count) or -1.
-    virtual long write(int fd, const void* data, std::size_t count) = 0;
+    virtual long Write(int fd, const void* data, std::size_t count) = 0;
 
-    virtual bool flush(int fd) = 0;  // data reaches the device; true on success
-    virtual void close(int fd) = 0;  // also releases the lock
-    virtual void remove(const std::string& path) = 0;  // removes the name; failures ignored
+    virtual bool Flush(int fd) = 0; // data reaches the device; true on success
+    virtual void Close(int fd) = 0; // also releases the lock
+    virtual void Remove(const std::string& path) = 0; // removes the name; failures ignored
 
     // Monotonic milliseconds, wrapping at 32 bits: compare by subtraction.
-    virtual std::uint32_t tickCount() = 0;
+    virtual std::uint32_t TickCount() = 0;
 };
 
 // The real services of this system, shared by the whole program.
-FileServices& posixServices();
+FileServices& SystemServices();
 
-}  // namespace platform
+} // namespace sorvex

@@ -2,47 +2,47 @@
 
 #include <functional>
 
-namespace platform {
+namespace sorvex {
 
 namespace {
-constexpr char kFolder = 'd';
-constexpr char kOther = 'f';
-}  // namespace
+constexpr char FolderMark = 'd';
+constexpr char OtherMark = 'f';
+} // namespace
 
-void FolderListing::clear()
+void FolderListing::Clear()
 {
     buf_.clear();
     cursor_ = 0;
     count_ = 0;
 }
 
-void FolderListing::add(std::string_view name, bool isFolder)
+void FolderListing::Add(std::string_view name, bool isFolder)
 {
-    buf_.push_back(isFolder ? kFolder : kOther);
+    buf_.push_back(isFolder ? FolderMark : OtherMark);
     buf_.append(name);
     buf_.push_back('\0');
     ++count_;
 }
 
-bool FolderListing::next(std::string_view& name, bool& isFolder)
+bool FolderListing::Next(std::string_view& name, bool& isFolder)
 {
     if (cursor_ >= buf_.size())
         return false;
     const std::size_t start = cursor_ + 1;
     const std::size_t end = buf_.find('\0', start);
-    isFolder = buf_[cursor_] == kFolder;
+    isFolder = buf_[cursor_] == FolderMark;
     name = std::string_view(buf_).substr(start, end - start);
     cursor_ = end + 1;
     return true;
 }
 
-bool FolderListing::empty() const
+bool FolderListing::Empty() const
 {
     return buf_.empty();
 }
 
 // Open addressing over the entries' offsets in buf_, at most half full.
-bool FolderListing::namesAreDistinct() const
+bool FolderListing::NamesAreDistinct() const
 {
     if (count_ < 2)
         return buf_.find('/') == std::string::npos;
@@ -59,7 +59,7 @@ bool FolderListing::namesAreDistinct() const
         const std::string_view name = all.substr(start + 1, end - start - 1);
         if (name.find('/') != std::string_view::npos)
             return false;
-        std::size_t slot = std::hash<std::string_view>{}(name) & mask;
+        std::size_t slot = std::hash<std::string_view>{}(name)&mask;
         for (; seen_[slot] != 0; slot = (slot + 1) & mask) {
             const std::size_t other = seen_[slot] - 1; // where the other entry's name starts
             if (all.substr(other, all.find('\0', other) - other) == name)
@@ -71,4 +71,4 @@ bool FolderListing::namesAreDistinct() const
     return true;
 }
 
-}  // namespace platform
+} // namespace sorvex

@@ -6,26 +6,26 @@
 #include <string_view>
 #include <vector>
 
-namespace platform {
+namespace sorvex {
 
 // The entries of one folder packed into a single buffer, so listing a large
 // tree costs no heap allocation per entry. Each entry is stored as one kind
 // byte, the name, and a terminating '\0' (file names never contain NUL).
 class FolderListing {
 public:
-    void clear();  // drops the entries but keeps the buffer's capacity
-    void add(std::string_view name, bool isFolder);
+    void Clear(); // drops the entries but keeps the buffer's capacity
+    void Add(std::string_view name, bool isFolder);
 
     // Reads the entries in insertion order; false once all have been read.
-    // The name stays valid until the next add() or clear().
-    bool next(std::string_view& name, bool& isFolder);
+    // The name stays valid until the next Add() or Clear().
+    bool Next(std::string_view& name, bool& isFolder);
 
-    bool empty() const;
+    bool Empty() const;
 
     // True when every entry names another path below the folder: no name
     // is listed twice (as a folder changing while it is read can make it)
     // and none holds a '/'.
-    bool namesAreDistinct() const;
+    bool NamesAreDistinct() const;
 
 private:
     std::string buf_;
@@ -34,4 +34,4 @@ private:
     mutable std::vector<std::uint32_t> seen_; // namesAreDistinct's hash set, kept for the next folder
 };
 
-}  // namespace platform
+} // namespace sorvex

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace platform {
+namespace sorvex {
 
 namespace {
 
@@ -44,7 +44,7 @@ void readEntries(int dirFd, FolderListing& out)
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
             offset += entry->d_reclen;
             if (!isDotEntry(entry->d_name))
-                out.add(entry->d_name, isFolderEntry(dirFd, entry));
+                out.Add(entry->d_name, isFolderEntry(dirFd, entry));
         }
     }
 }
@@ -97,7 +97,7 @@ bool openElsewhere(int fd)
     return errno == EAGAIN || errno == EBUSY;
 }
 
-}  // namespace
+} // namespace
 
 // Someone opening a file while we briefly hold its lease makes the kernel
 // send SIGIO, whose default action would end the program.
@@ -106,9 +106,9 @@ PosixServices::PosixServices()
     (void)std::signal(SIGIO, SIG_IGN);
 }
 
-bool PosixServices::listFolder(const std::string& path, bool followLink, FolderListing& out)
+bool PosixServices::ListFolder(const std::string& path, bool followLink, FolderListing& out)
 {
-    out.clear();
+    out.Clear();
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
     const int fd = ::open(path.c_str(), flags);
     if (fd < 0)
@@ -118,7 +118,7 @@ bool PosixServices::listFolder(const std::string& path, bool followLink, FolderL
     return true;
 }
 
-PathInfo PosixServices::inspect(const std::string& path)
+PathInfo PosixServices::Inspect(const std::string& path)
 {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0)
@@ -134,7 +134,7 @@ PathInfo PosixServices::inspect(const std::string& path)
     return info;
 }
 
-void PosixServices::makeWritable(const std::string& path)
+void PosixServices::MakeWritable(const std::string& path)
 {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
@@ -146,7 +146,7 @@ void PosixServices::makeWritable(const std::string& path)
         chmodThroughHandle(path);
 }
 
-int PosixServices::openForWriting(const std::string& path)
+int PosixServices::OpenForWriting(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -159,7 +159,7 @@ int PosixServices::openForWriting(const std::string& path)
     return fd;
 }
 
-std::int64_t PosixServices::size(int fd)
+std::int64_t PosixServices::Size(int fd)
 {
     struct stat st;
     if (::fstat(fd, &st) != 0)
@@ -167,7 +167,7 @@ std::int64_t PosixServices::size(int fd)
     return static_cast<std::int64_t>(st.st_size);
 }
 
-long PosixServices::write(int fd, const void* data, std::size_t count)
+long PosixServices::Write(int fd, const void* data, std::size_t count)
 {
     ssize_t written;
     do {
@@ -176,7 +176,7 @@ long PosixServices::write(int fd, const void* data, std::size_t count)
     return static_cast<long>(written);
 }
 
-bool PosixServices::flush(int fd)
+bool PosixServices::Flush(int fd)
 {
     int result;
     do {
@@ -185,29 +185,29 @@ bool PosixServices::flush(int fd)
     return result == 0;
 }
 
-void PosixServices::close(int fd)
+void PosixServices::Close(int fd)
 {
     // Not retried on EINTR: Linux has released the descriptor either way.
     (void)::close(fd);
 }
 
-void PosixServices::remove(const std::string& path)
+void PosixServices::Remove(const std::string& path)
 {
     (void)::unlink(path.c_str());
 }
 
-std::uint32_t PosixServices::tickCount()
+std::uint32_t PosixServices::TickCount()
 {
     // steady_clock is CLOCK_MONOTONIC here: time since the system started.
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms.count()));
 }
 
-FileServices& posixServices()
+FileServices& SystemServices()
 {
     static PosixServices services;
     return services;
 }
 
-}  // namespace platform
+} // namespace sorvex

@@ -2,7 +2,7 @@
 
 #include "platform/FileServices.h"
 
-namespace platform {
+namespace sorvex {
 
 // FileServices on top of POSIX and Linux system calls.
 // Constructing one makes the process ignore SIGIO (see the .cpp).
@@ -10,16 +10,16 @@ class PosixServices final : public FileServices {
 public:
     PosixServices();
 
-    bool listFolder(const std::string& path, bool followLink, FolderListing& out) override;
-    PathInfo inspect(const std::string& path) override;
-    void makeWritable(const std::string& path) override;
-    int openForWriting(const std::string& path) override;
-    std::int64_t size(int fd) override;
-    long write(int fd, const void* data, std::size_t count) override;
-    bool flush(int fd) override;
-    void close(int fd) override;
-    void remove(const std::string& path) override;
-    std::uint32_t tickCount() override;
+    bool ListFolder(const std::string& path, bool followLink, FolderListing& out) override;
+    PathInfo Inspect(const std::string& path) override;
+    void MakeWritable(const std::string& path) override;
+    int OpenForWriting(const std::string& path) override;
+    std::int64_t Size(int fd) override;
+    long Write(int fd, const void* data, std::size_t count) override;
+    bool Flush(int fd) override;
+    void Close(int fd) override;
+    void Remove(const std::string& path) override;
+    std::uint32_t TickCount() override;
 };
 
-}  // namespace platform
+} // namespace sorvex

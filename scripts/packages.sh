@@ -8,7 +8,7 @@ BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libjpeg-de
 # To run every test: a real X server to drive the program in (xclip reads back
 # what was typed into its dialogs), and the tools that look at the results.
 TEST_PACKAGES="xvfb xdotool x11-utils imagemagick xclip e2fsprogs mount util-linux
-  desktop-file-utils"
+  desktop-file-utils clang-format"
 
 # Installs the missing packages as root; as anyone else, prints the line to run and stops.
 ensure_packages() {

@@ -13,6 +13,8 @@
 
 #include <unistd.h>
 
+using namespace sorvex;
+
 namespace {
 
 class DesktopList : public PagesTest {
@@ -43,8 +45,7 @@ protected:
         data.setUrls(urls);
         if (!Enter(data, Qt::CopyAction | Qt::MoveAction))
             return false;
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
-                        Qt::NoModifier);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(frmAddFile->lst->viewport(), &drop);
         droppedAction = drop.dropAction();
         return drop.isAccepted();
@@ -87,13 +88,13 @@ TEST_F(DesktopList, DroppedFilesAndFoldersEnterWhereTheySortWithTheirKinds)
     ASSERT_TRUE(frmAddFile->lst->viewport()->acceptDrops());
     ASSERT_TRUE(Offer({Local(tree / "b.txt")}));
     EXPECT_EQ(enteredAction, Qt::CopyAction) << "a file manager must copy, never move";
-    ASSERT_TRUE(Drop({Local(tree / "b.txt"), Local(tree / "Docs"), QUrl("https://example.org/b.txt"),
-                      Local(tree / "A.txt"), QUrl(QUrl::fromLocalFile(Q(tree / "music")).toString() + "/"),
-                      Local(tree / "missing.txt")}));
+    ASSERT_TRUE(
+        Drop({Local(tree / "b.txt"), Local(tree / "Docs"), QUrl("https://example.org/b.txt"), Local(tree / "A.txt"),
+              QUrl(QUrl::fromLocalFile(Q(tree / "music")).toString() + "/"), Local(tree / "missing.txt")}));
     EXPECT_EQ(droppedAction, Qt::CopyAction);
 
-    const QStringList expected = SortedLikeTheList({Q(tree / "c.txt"), Q(tree / "b.txt"), Q(tree / "Docs/"),
-                                         Q(tree / "A.txt"), Q(tree / "music/")});
+    const QStringList expected = SortedLikeTheList(
+        {Q(tree / "c.txt"), Q(tree / "b.txt"), Q(tree / "Docs/"), Q(tree / "A.txt"), Q(tree / "music/")});
     ASSERT_EQ(Captions(), expected);
     ExpectKindsFollowCaptions();
 }
@@ -109,8 +110,8 @@ TEST_F(DesktopList, DroppedFolderCaptionsMatchTheFolderBrowser)
         frmAddFile->Button6->click();
         ASSERT_TRUE(Drop({QUrl::fromLocalFile(folder)}));
     }
-    const QStringList expected = SortedLikeTheList({"//", "//", Q(tree / "Docs/"), Q(tree / "Docs/"),
-                                         Q(tree / "link/"), Q(tree / "link/")});
+    const QStringList expected =
+        SortedLikeTheList({"//", "//", Q(tree / "Docs/"), Q(tree / "Docs/"), Q(tree / "link/"), Q(tree / "link/")});
     EXPECT_EQ(Captions(), expected) << "the root folder is \"//\", a link to a folder is a folder";
     for (int i = 0; i < frmAddFile->lst->count(); ++i)
         EXPECT_EQ(ImageIndexOf(frmAddFile->lst->item(i)), FolderImage);

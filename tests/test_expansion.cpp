@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace sorvex;
+
 using Expansion = EngineTest;
 using E = ObservedServices::Entry;
 
@@ -31,10 +33,10 @@ TEST_F(Expansion, EachPathIsHeldOnceAtItsFirstPlace)
     fs.scriptedOnly = true;
     fs.folders["/r/"] = {E{"a", false}, E{"s", true}};
     fs.folders["/r/s/"] = {E{"b", false}};
-    ListFile("/r/s/b");  // also found below /r/
+    ListFile("/r/s/b"); // also found below /r/
     ListFolder("/r");
-    ListFolder("/r");    // the same folder twice
-    ListFolder("/r/s");  // and one of its subfolders
+    ListFolder("/r"); // the same folder twice
+    ListFolder("/r/s"); // and one of its subfolders
     Shredder.Run(NoMethod);
     EXPECT_EQ(Files(), (std::vector<std::string>{"/r/a", "/r/s/b"}));
 }
@@ -95,8 +97,8 @@ TEST_F(Expansion, RealTreeHiddenEntriesDotFoldersLinksAndRawNames)
     Shredder.Run(NoMethod);
     std::vector<std::string> files = Files();
     std::sort(files.begin(), files.end());
-    std::vector<std::string> expected = {top + "/.dotfolder/inner", top + "/.hidden", raw,
-                                         top + "/link-to-file", top + "/link-to-folder"};
+    std::vector<std::string> expected = {top + "/.dotfolder/inner", top + "/.hidden", raw, top + "/link-to-file",
+                                         top + "/link-to-folder"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(files, expected);
     for (const std::string& listed : fs.listed)

@@ -1,11 +1,12 @@
 // The file selection page: building the list through its two dialogs.
 #include "pages/frmAddFiles.h"
-#include "tests/support/EntryList.h"
 #include "pages/frmSposob.h"
 #include "pages/frmStart.h"
+#include "tests/support/EntryList.h"
 #include "tests/support/ModalWatcher.h"
 #include "tests/support/Pages.h"
 
+using namespace sorvex;
 
 namespace {
 
@@ -39,8 +40,8 @@ TEST_F(FileSelection, FilesAndFoldersEnterInSortedOrderWithTheirKinds)
     AddFolder("/home/u/Docs");
     AddFiles({"/home/u/c.txt", "/home/u/a.txt", "/home/u/B.txt"});
     EXPECT_EQ(files.askedTitle, "Добавить файл(ы)");
-    EXPECT_EQ(Captions(), SortedLikeTheList({"/home/u/b.txt", "/home/u/Docs/", "/home/u/c.txt",
-                                             "/home/u/a.txt", "/home/u/B.txt"}));
+    EXPECT_EQ(Captions(),
+              SortedLikeTheList({"/home/u/b.txt", "/home/u/Docs/", "/home/u/c.txt", "/home/u/a.txt", "/home/u/B.txt"}));
     ExpectKindsFollowCaptions();
 }
 

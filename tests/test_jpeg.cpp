@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+using namespace sorvex;
+
 static QByteArray Resource(const char* name)
 {
     QFile file(QString::fromLatin1(name));

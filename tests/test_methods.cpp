@@ -1,11 +1,13 @@
 // The four overwrite methods: what reaches each file, the bars, stop and errors.
-#include "app/Errors.h"
+#include "engine/Error.h"
 #include "engine/Pattern.h"
 #include "tests/support/EngineTest.h"
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+
+using namespace sorvex;
 
 namespace {
 
@@ -39,8 +41,8 @@ protected:
     }
     bool Finished() const
     {
-        return frmProgr->Button1->isEnabled() && frmProgr->Button2->isEnabled() &&
-               !frmProgr->Button4->isEnabled() && frmProgr->st1->isVisible() && frmProgr->st2->isVisible();
+        return frmProgr->Button1->isEnabled() && frmProgr->Button2->isEnabled() && !frmProgr->Button4->isEnabled() &&
+               frmProgr->st1->isVisible() && frmProgr->st2->isVisible();
     }
     std::vector<std::int64_t> maxima;
 };

@@ -5,6 +5,8 @@
 
 #include <string>
 
+using namespace sorvex;
+
 TEST(PathList, KeepsFirstPlaceOfEachExactPath)
 {
     PathList list;

@@ -3,7 +3,7 @@
 #include "pages/frmSposob.h"
 #include "tests/support/EngineTest.h"
 
-#include "app/Pump.h"
+#include "pages/Pump.h"
 
 #include <QImage>
 #include <QPixmap>
@@ -12,6 +12,8 @@
 #include <QTimer>
 
 #include <unistd.h>
+
+using namespace sorvex;
 
 using ProgressPage = EngineTest;
 

@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace sorvex;
+
 namespace {
 
 const std::string MarkerBase = "SORVEX-TEST-MARKER-FOR-METHOD-";

@@ -1,8 +1,10 @@
 // Start-up, page flow, the page frame and the error box.
-#include "app/Dispatch.h"
-#include "app/Errors.h"
-#include "app/PageFrame.h"
-#include "app/Pump.h"
+#include "engine/Error.h"
+#include "pages/Dispatch.h"
+#include "pages/ErrorBox.h"
+#include "pages/Look.h"
+#include "pages/Page.h"
+#include "pages/Pump.h"
 #include "pages/frmAddFiles.h"
 #include "pages/frmProgress.h"
 #include "pages/frmSposob.h"
@@ -13,6 +15,8 @@
 #include <QApplication>
 #include <QMoveEvent>
 #include <QTimer>
+
+using namespace sorvex;
 
 using Shell = PagesTest;
 
@@ -35,20 +39,25 @@ TEST_F(Shell, AllPagesExistAndOnlyTheWelcomePageIsShownWhereItBelongs)
 
 TEST_F(Shell, FirstThreePagesAreFixedWithNoTitleBarButtons)
 {
-    for (QWidget* page : {static_cast<QWidget*>(Form1), static_cast<QWidget*>(frmAddFile),
-                          static_cast<QWidget*>(frmSpo)}) {
+    for (QWidget* page :
+         {static_cast<QWidget*>(Form1), static_cast<QWidget*>(frmAddFile), static_cast<QWidget*>(frmSpo)}) {
         EXPECT_EQ(page->minimumSize(), page->maximumSize());
         const Qt::WindowFlags flags = page->windowFlags();
         EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
-        EXPECT_FALSE(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_FALSE(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowMaximizeButtonHint));
     }
     EXPECT_NE(frmProgr->minimumSize(), frmProgr->maximumSize());
 }
 
 TEST_F(Shell, BottomRowIsTheSameOnEveryPage)
 {
-    const struct { QWidget* page; QPushButton* b1; QPushButton* b2; QPushButton* b3; } rows[] = {
+    const struct {
+        QWidget* page;
+        QPushButton* b1;
+        QPushButton* b2;
+        QPushButton* b3;
+    } rows[] = {
         {Form1, Form1->Button1, Form1->Button2, Form1->Button3},
         {frmAddFile, frmAddFile->Button1, frmAddFile->Button2, frmAddFile->Button3},
         {frmSpo, frmSpo->Button1, frmSpo->Button2, frmSpo->Button3},
@@ -119,8 +128,8 @@ TEST_F(Shell, ExitOnEachOfTheFirstThreePagesEndsTheLoopWithZero)
 
 TEST_F(Shell, CloseRequestEndsTheLoopOnEveryPageAndHidesNothing)
 {
-    for (QWidget* page : {static_cast<QWidget*>(Form1), static_cast<QWidget*>(frmAddFile),
-                          static_cast<QWidget*>(frmSpo)}) {
+    for (QWidget* page :
+         {static_cast<QWidget*>(Form1), static_cast<QWidget*>(frmAddFile), static_cast<QWidget*>(frmSpo)}) {
         page->show();
         EXPECT_EQ(RunLoopFor([page] { page->close(); }), 0);
         EXPECT_TRUE(page->isVisible());

@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace sorvex;
+
 namespace {
 
 QRadioButton* MethodButton(int method)
@@ -147,7 +149,10 @@ struct MethodCase {
     int passes; // 0: the file is only opened, then deleted
 };
 
-void PrintTo(const MethodCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const MethodCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class EveryMethod : public Wizard, public testing::WithParamInterface<MethodCase> {};
 
@@ -296,7 +301,10 @@ struct FaultCase {
     const char* message;
 };
 
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ErrorInARun : public Wizard, public testing::WithParamInterface<FaultCase> {};
 
@@ -390,9 +398,9 @@ namespace {
 struct ClickAfterFlush : ObservedServices {
     int flushNumber = 0;
     QAbstractButton* button = nullptr;
-    bool flush(int fd) override
+    bool Flush(int fd) override
     {
-        const bool done = ObservedServices::flush(fd);
+        const bool done = ObservedServices::Flush(fd);
         if (flushes == flushNumber)
             PostClick(button);
         return done;

@@ -10,12 +10,12 @@
 // Every entry of a listing, in its order: name and whether it is a folder.
 using Entries = std::vector<std::pair<std::string, bool>>;
 
-inline Entries ReadEntries(platform::FolderListing& listing)
+inline Entries ReadEntries(sorvex::FolderListing& listing)
 {
     Entries entries;
     std::string_view name;
     bool isFolder = false;
-    while (listing.next(name, isFolder))
+    while (listing.Next(name, isFolder))
         entries.emplace_back(name, isFolder);
     return entries;
 }

@@ -7,9 +7,11 @@
 #include <utility>
 #include <vector>
 
+using namespace sorvex;
+
 namespace {
 
-using platform::FolderListing;
+using sorvex::FolderListing;
 
 // Names of every length and every byte but NUL, alternating kinds.
 Entries manyEntries(int count)
@@ -29,8 +31,8 @@ TEST(FolderListing, StartsEmptyAndYieldsNothing)
     FolderListing listing;
     std::string_view name;
     bool isFolder = false;
-    EXPECT_TRUE(listing.empty());
-    EXPECT_FALSE(listing.next(name, isFolder));
+    EXPECT_TRUE(listing.Empty());
+    EXPECT_FALSE(listing.Next(name, isFolder));
 }
 
 TEST(FolderListing, ReturnsEveryEntryInInsertionOrderThenStops)
@@ -38,59 +40,59 @@ TEST(FolderListing, ReturnsEveryEntryInInsertionOrderThenStops)
     const Entries added = manyEntries(5000);
     FolderListing listing;
     for (const auto& [name, isFolder] : added)
-        listing.add(name, isFolder);
+        listing.Add(name, isFolder);
 
-    EXPECT_FALSE(listing.empty());
+    EXPECT_FALSE(listing.Empty());
     EXPECT_EQ(ReadEntries(listing), added);
     std::string_view name;
     bool isFolder = false;
-    EXPECT_FALSE(listing.next(name, isFolder));
+    EXPECT_FALSE(listing.Next(name, isFolder));
 }
 
 TEST(FolderListing, ClearStartsOverEvenAfterAPartialRead)
 {
     FolderListing listing;
     for (const auto& [name, isFolder] : manyEntries(100))
-        listing.add(name, isFolder);
+        listing.Add(name, isFolder);
     std::string_view name;
     bool isFolder = false;
-    ASSERT_TRUE(listing.next(name, isFolder));
+    ASSERT_TRUE(listing.Next(name, isFolder));
 
-    listing.clear();
-    EXPECT_TRUE(listing.empty());
+    listing.Clear();
+    EXPECT_TRUE(listing.Empty());
     EXPECT_TRUE(ReadEntries(listing).empty());
 
-    listing.add("after", true);
-    listing.add("clear", false);
+    listing.Add("after", true);
+    listing.Add("clear", false);
     EXPECT_EQ(ReadEntries(listing), (Entries{{"after", true}, {"clear", false}}));
 }
 
 TEST(FolderListing, NamesAreDistinctUnlessOneRepeatsOrHoldsASlash)
 {
     FolderListing listing;
-    EXPECT_TRUE(listing.namesAreDistinct());
+    EXPECT_TRUE(listing.NamesAreDistinct());
     for (int i = 0; i < 3000; ++i) // each one different, in raw bytes
-        listing.add(std::to_string(i) + std::string(static_cast<std::size_t>(i % 5), '\xff'), i % 2 == 0);
-    EXPECT_TRUE(listing.namesAreDistinct());
-    listing.add("17", false);
-    listing.add("", true);
-    listing.add("..", true);
-    EXPECT_TRUE(listing.namesAreDistinct());
-    listing.add("17", true); // a file and a folder of one name are still one name too many
-    EXPECT_FALSE(listing.namesAreDistinct());
+        listing.Add(std::to_string(i) + std::string(static_cast<std::size_t>(i % 5), '\xff'), i % 2 == 0);
+    EXPECT_TRUE(listing.NamesAreDistinct());
+    listing.Add("17", false);
+    listing.Add("", true);
+    listing.Add("..", true);
+    EXPECT_TRUE(listing.NamesAreDistinct());
+    listing.Add("17", true); // a file and a folder of one name are still one name too many
+    EXPECT_FALSE(listing.NamesAreDistinct());
 
-    listing.clear();
-    listing.add("a/b", false);
-    EXPECT_FALSE(listing.namesAreDistinct());
-    listing.clear();
-    listing.add("", false);
-    listing.add("", true);
-    EXPECT_FALSE(listing.namesAreDistinct());
-    listing.clear();
-    listing.add("x", false);
-    listing.add("y", false);
-    EXPECT_TRUE(listing.namesAreDistinct());
+    listing.Clear();
+    listing.Add("a/b", false);
+    EXPECT_FALSE(listing.NamesAreDistinct());
+    listing.Clear();
+    listing.Add("", false);
+    listing.Add("", true);
+    EXPECT_FALSE(listing.NamesAreDistinct());
+    listing.Clear();
+    listing.Add("x", false);
+    listing.Add("y", false);
+    EXPECT_TRUE(listing.NamesAreDistinct());
     EXPECT_EQ(ReadEntries(listing), (Entries{{"x", false}, {"y", false}})) << "the check reads nothing away";
 }
 
-}  // namespace
+} // namespace

@@ -22,11 +22,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace sorvex;
+
 namespace {
 
 using namespace std::chrono_literals;
-using platform::FolderListing;
-using platform::PathKind;
+using sorvex::FolderListing;
+using sorvex::PathKind;
 Entries sortedEntries(FolderListing& listing)
 {
     Entries entries = ReadEntries(listing);
@@ -118,7 +120,7 @@ protected:
         return at(name);
     }
 
-    platform::FileServices& fs = platform::posixServices();
+    sorvex::FileServices& fs = sorvex::SystemServices();
     std::string root_;
 };
 
@@ -132,9 +134,13 @@ TEST_F(PosixServicesTest, ListsHiddenEntriesWithoutDotsAndNeverCallsALinkAFolder
     link("dangling", "nowhere");
 
     FolderListing out;
-    ASSERT_TRUE(fs.listFolder(root_, false, out));
-    EXPECT_EQ(sortedEntries(out), (Entries{{".cache", true}, {".hidden", false}, {"dangling", false},
-                                           {"plain", false}, {"sub", true}, {"toSub", false}}));
+    ASSERT_TRUE(fs.ListFolder(root_, false, out));
+    EXPECT_EQ(sortedEntries(out), (Entries{{".cache", true},
+                                           {".hidden", false},
+                                           {"dangling", false},
+                                           {"plain", false},
+                                           {"sub", true},
+                                           {"toSub", false}}));
 }
 
 TEST_F(PosixServicesTest, NamesThatAreNotUtf8WorkByteForByte)
@@ -145,14 +151,14 @@ TEST_F(PosixServicesTest, NamesThatAreNotUtf8WorkByteForByte)
     file(badFolder + "/" + badFile);
 
     FolderListing out;
-    ASSERT_TRUE(fs.listFolder(root_, false, out));
+    ASSERT_TRUE(fs.ListFolder(root_, false, out));
     EXPECT_EQ(sortedEntries(out), (Entries{{badFolder, true}}));
-    ASSERT_TRUE(fs.listFolder(at(badFolder), false, out));
+    ASSERT_TRUE(fs.ListFolder(at(badFolder), false, out));
     EXPECT_EQ(sortedEntries(out), (Entries{{badFile, false}}));
 
-    const int fd = fs.openForWriting(at(badFolder + "/" + badFile));
+    const int fd = fs.OpenForWriting(at(badFolder + "/" + badFile));
     EXPECT_GE(fd, 0);
-    fs.close(fd);
+    fs.Close(fd);
 }
 
 TEST_F(PosixServicesTest, ListsALinkToAFolderOnlyWhenFollowingLinks)
@@ -162,94 +168,94 @@ TEST_F(PosixServicesTest, ListsALinkToAFolderOnlyWhenFollowingLinks)
     const std::string linkPath = link("link", "real");
 
     FolderListing out;
-    out.add("stale", false);
-    EXPECT_FALSE(fs.listFolder(linkPath, false, out));
-    EXPECT_TRUE(out.empty());
-    ASSERT_TRUE(fs.listFolder(linkPath, true, out));
+    out.Add("stale", false);
+    EXPECT_FALSE(fs.ListFolder(linkPath, false, out));
+    EXPECT_TRUE(out.Empty());
+    ASSERT_TRUE(fs.ListFolder(linkPath, true, out));
     EXPECT_EQ(sortedEntries(out), (Entries{{"inside", false}}));
 }
 
 TEST_F(PosixServicesTest, ListingFailsForWhatIsNotAFolder)
 {
     FolderListing out;
-    out.add("stale", false);
-    EXPECT_FALSE(fs.listFolder(at("missing"), true, out));
-    EXPECT_TRUE(out.empty());
-    EXPECT_FALSE(fs.listFolder(file("plain"), true, out));
+    out.Add("stale", false);
+    EXPECT_FALSE(fs.ListFolder(at("missing"), true, out));
+    EXPECT_TRUE(out.Empty());
+    EXPECT_FALSE(fs.ListFolder(file("plain"), true, out));
 
     const std::string pipe = fifo("pipe");
-    EXPECT_EQ(exitCodeInChild([&] { return fs.listFolder(pipe, true, out) ? 1 : 0; }), 0);
+    EXPECT_EQ(exitCodeInChild([&] { return fs.ListFolder(pipe, true, out) ? 1 : 0; }), 0);
 }
 
 TEST_F(PosixServicesTest, InspectReportsKindAndLinkCountWithoutFollowing)
 {
     const std::string plain = file("plain");
-    EXPECT_EQ(fs.inspect(plain).kind, PathKind::Regular);
-    EXPECT_EQ(fs.inspect(plain).links, 1u);
+    EXPECT_EQ(fs.Inspect(plain).kind, PathKind::Regular);
+    EXPECT_EQ(fs.Inspect(plain).links, 1u);
     ASSERT_EQ(::link(plain.c_str(), at("second").c_str()), 0);
-    EXPECT_EQ(fs.inspect(plain).links, 2u);
+    EXPECT_EQ(fs.Inspect(plain).links, 2u);
 
-    EXPECT_EQ(fs.inspect(link("toPlain", "plain")).kind, PathKind::Link);
-    EXPECT_EQ(fs.inspect(link("dangling", "nowhere")).kind, PathKind::Link);
-    EXPECT_EQ(fs.inspect(folder("sub")).kind, PathKind::Other);
-    EXPECT_EQ(fs.inspect(fifo("pipe")).kind, PathKind::Other);
-    EXPECT_EQ(fs.inspect(at("missing")).kind, PathKind::Missing);
+    EXPECT_EQ(fs.Inspect(link("toPlain", "plain")).kind, PathKind::Link);
+    EXPECT_EQ(fs.Inspect(link("dangling", "nowhere")).kind, PathKind::Link);
+    EXPECT_EQ(fs.Inspect(folder("sub")).kind, PathKind::Other);
+    EXPECT_EQ(fs.Inspect(fifo("pipe")).kind, PathKind::Other);
+    EXPECT_EQ(fs.Inspect(at("missing")).kind, PathKind::Missing);
 }
 
 TEST_F(PosixServicesTest, MakeWritableAddsOwnerWriteToARegularFileOnly)
 {
     const std::string readOnly = file("readOnly");
     ::chmod(readOnly.c_str(), 0444);
-    fs.makeWritable(readOnly);
+    fs.MakeWritable(readOnly);
     EXPECT_EQ(modeOf(readOnly), 0644u);
 
     const std::string target = file("target");
     ::chmod(target.c_str(), 0444);
-    fs.makeWritable(link("toTarget", "target"));
+    fs.MakeWritable(link("toTarget", "target"));
     EXPECT_EQ(modeOf(target), 0444u);
 
     const std::string sub = folder("sub");
     ::chmod(sub.c_str(), 0555);
-    fs.makeWritable(sub);
+    fs.MakeWritable(sub);
     EXPECT_EQ(modeOf(sub), 0555u);
 }
 
 TEST_F(PosixServicesTest, OpenStartsAtTheFirstByteWithoutTruncating)
 {
     const std::string path = file("text", "hello world");
-    const int fd = fs.openForWriting(path);
+    const int fd = fs.OpenForWriting(path);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
-    EXPECT_EQ(fs.size(fd), 11);
-    EXPECT_EQ(fs.write(fd, "J", 1), 1);
-    EXPECT_TRUE(fs.flush(fd));
-    fs.close(fd);
+    EXPECT_EQ(fs.Size(fd), 11);
+    EXPECT_EQ(fs.Write(fd, "J", 1), 1);
+    EXPECT_TRUE(fs.Flush(fd));
+    fs.Close(fd);
     EXPECT_EQ(contentOf(path), "Jello world");
 }
 
 TEST_F(PosixServicesTest, OpenRefusesWhatIsNotAnExistingRegularFile)
 {
-    EXPECT_EQ(fs.openForWriting(at("missing")), -1);
-    EXPECT_EQ(fs.inspect(at("missing")).kind, PathKind::Missing);
+    EXPECT_EQ(fs.OpenForWriting(at("missing")), -1);
+    EXPECT_EQ(fs.Inspect(at("missing")).kind, PathKind::Missing);
 
     const std::string target = file("target", "keep me");
     ::chmod(target.c_str(), 0444);
-    EXPECT_EQ(fs.openForWriting(link("toTarget", "target")), -1);
+    EXPECT_EQ(fs.OpenForWriting(link("toTarget", "target")), -1);
     EXPECT_EQ(contentOf(target), "keep me");
     EXPECT_EQ(modeOf(target), 0444u);
 
-    EXPECT_EQ(fs.openForWriting(folder("sub")), -1);
-    EXPECT_EQ(fs.openForWriting("/dev/null"), -1);
+    EXPECT_EQ(fs.OpenForWriting(folder("sub")), -1);
+    EXPECT_EQ(fs.OpenForWriting("/dev/null"), -1);
 }
 
 TEST_F(PosixServicesTest, OpenRefusesAFifoWithOrWithoutAReaderAndNeverBlocks)
 {
     const std::string pipe = fifo("pipe");
-    EXPECT_EQ(exitCodeInChild([&] { return fs.openForWriting(pipe) == -1 ? 0 : 1; }), 0);
+    EXPECT_EQ(exitCodeInChild([&] { return fs.OpenForWriting(pipe) == -1 ? 0 : 1; }), 0);
 
     const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    EXPECT_EQ(exitCodeInChild([&] { return fs.openForWriting(pipe) == -1 ? 0 : 1; }), 0);
+    EXPECT_EQ(exitCodeInChild([&] { return fs.OpenForWriting(pipe) == -1 ? 0 : 1; }), 0);
     ::close(reader);
 }
 
@@ -258,19 +264,19 @@ TEST_F(PosixServicesTest, OpenRefusesAFifoWithOrWithoutAReaderAndNeverBlocks)
 TEST_F(PosixServicesTest, OpenHoldsAnExclusiveLockUntilClosed)
 {
     const std::string path = file("shared");
-    const int first = fs.openForWriting(path);
+    const int first = fs.OpenForWriting(path);
     ASSERT_GE(first, 0);
-    EXPECT_EQ(fs.openForWriting(path), -1);
+    EXPECT_EQ(fs.OpenForWriting(path), -1);
     const int outsider = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(outsider, 0);
     EXPECT_NE(::flock(outsider, LOCK_EX | LOCK_NB), 0);
-    fs.close(first);
+    fs.Close(first);
     EXPECT_EQ(::flock(outsider, LOCK_EX | LOCK_NB), 0);
     ::close(outsider);
 
-    const int again = fs.openForWriting(path);
+    const int again = fs.OpenForWriting(path);
     EXPECT_GE(again, 0);
-    fs.close(again);
+    fs.Close(again);
 }
 
 TEST_F(PosixServicesTest, OpenRefusesAFileAnotherProcessHasOpen)
@@ -285,34 +291,34 @@ TEST_F(PosixServicesTest, OpenRefusesAFileAnotherProcessHasOpen)
         GTEST_SKIP() << "no file leases on /tmp here: " << why;
 
     const pid_t other = holdOpenInAnotherProcess(path);
-    EXPECT_EQ(fs.openForWriting(path), -1);
+    EXPECT_EQ(fs.OpenForWriting(path), -1);
     endProcess(other);
-    const int fd = fs.openForWriting(path);
+    const int fd = fs.OpenForWriting(path);
     EXPECT_GE(fd, 0);
-    fs.close(fd);
+    fs.Close(fd);
 }
 
 TEST_F(PosixServicesTest, BadDescriptorsReportFailure)
 {
-    EXPECT_EQ(fs.size(-1), -1);
-    EXPECT_EQ(fs.write(-1, "x", 1), -1);
-    EXPECT_FALSE(fs.flush(-1));
+    EXPECT_EQ(fs.Size(-1), -1);
+    EXPECT_EQ(fs.Write(-1, "x", 1), -1);
+    EXPECT_FALSE(fs.Flush(-1));
 }
 
 TEST_F(PosixServicesTest, RemoveDeletesALinkNotItsTarget)
 {
     const std::string target = file("target");
     const std::string linkPath = link("toTarget", "target");
-    fs.remove(linkPath);
-    EXPECT_EQ(fs.inspect(linkPath).kind, PathKind::Missing);
-    EXPECT_EQ(fs.inspect(target).kind, PathKind::Regular);
-    fs.remove(target);
-    EXPECT_EQ(fs.inspect(target).kind, PathKind::Missing);
+    fs.Remove(linkPath);
+    EXPECT_EQ(fs.Inspect(linkPath).kind, PathKind::Missing);
+    EXPECT_EQ(fs.Inspect(target).kind, PathKind::Regular);
+    fs.Remove(target);
+    EXPECT_EQ(fs.Inspect(target).kind, PathKind::Missing);
 }
 
 TEST(PosixServices, IgnoresSigioSoALeaseBreakCannotEndTheProgram)
 {
-    EXPECT_EQ(&platform::posixServices(), &platform::posixServices());
+    EXPECT_EQ(&sorvex::SystemServices(), &sorvex::SystemServices());
     struct sigaction current {};
     ASSERT_EQ(::sigaction(SIGIO, nullptr, &current), 0);
     EXPECT_EQ(current.sa_handler, SIG_IGN);
@@ -324,19 +330,19 @@ TEST(PosixServices, TickCountIsMonotonicMillisecondsCutTo32Bits)
 {
     using std::chrono::duration_cast;
     using std::chrono::milliseconds;
-    auto& fs = platform::posixServices();
+    auto& fs = sorvex::SystemServices();
     const auto steadyMs = [] {
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
         return static_cast<std::uint32_t>(duration_cast<milliseconds>(now).count());
     };
     const std::uint32_t expected = steadyMs();
-    const std::uint32_t before = fs.tickCount();
+    const std::uint32_t before = fs.TickCount();
     EXPECT_LT(before - expected, 5u);
 
     std::this_thread::sleep_for(30ms);
-    const std::uint32_t elapsed = fs.tickCount() - before;
+    const std::uint32_t elapsed = fs.TickCount() - before;
     EXPECT_GE(elapsed, 29u);
     EXPECT_LT(elapsed, 5000u);
 }
 
-}  // namespace
+} // namespace

@@ -1,14 +1,16 @@
-// Runs the program's real start-up and message loop in this process, clicks
+// Built with the program's own main: runs its real start-up and message loop, clicks
 // "Выход" on the welcome page once the loop is running, and passes when the
 // program then ends by itself with exit code 0.
-#include "app/Application.h"
 #include "pages/frmStart.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+
+using namespace sorvex;
 
 static void ClickExitWhenRunning()
 {
@@ -26,8 +28,3 @@ static void ClickExitWhenRunning()
     });
 }
 Q_COREAPP_STARTUP_FUNCTION(ClickExitWhenRunning)
-
-int main(int argc, char** argv)
-{
-    return RunApplication(argc, argv);
-}

@@ -26,7 +26,7 @@ protected:
     }
     void TearDown() override
     {
-        Shredder.UseServices(platform::posixServices());
+        Shredder.UseServices(sorvex::SystemServices());
         Shredder.Files.Clear();
         Shredder.Stop = false;
         PagesTest::TearDown();
@@ -34,12 +34,12 @@ protected:
 
     static void ListFile(const std::string& path)
     {
-        frmAddFile->AddEntry(QFile::decodeName(QByteArray::fromStdString(path)), FileImage);
+        frmAddFile->AddEntry(QFile::decodeName(QByteArray::fromStdString(path)), sorvex::FileImage);
     }
     // A folder entry as the folder browser makes it: the path and one "/".
     static void ListFolder(const std::string& path)
     {
-        frmAddFile->AddEntry(QFile::decodeName(QByteArray::fromStdString(path + "/")), FolderImage);
+        frmAddFile->AddEntry(QFile::decodeName(QByteArray::fromStdString(path + "/")), sorvex::FolderImage);
     }
     static std::vector<std::string> Files()
     {

@@ -10,7 +10,7 @@
 #include <algorithm>
 
 // Answers the open-file dialog with a scripted selection and records how it was asked.
-struct ScriptedFiles : FileChooser {
+struct ScriptedFiles : sorvex::FileChooser {
     QStringList answer;
     QString askedTitle;
     QStringList startedWith;
@@ -22,7 +22,7 @@ struct ScriptedFiles : FileChooser {
     }
 };
 
-struct ScriptedFolder : FolderChooser {
+struct ScriptedFolder : sorvex::FolderChooser {
     QString answer;
     QString askedTitle;
     QString askedStart;
@@ -55,8 +55,8 @@ inline void ExpectKindsFollowCaptions()
 {
     for (int i = 0; i < frmAddFile->lst->count(); ++i) {
         const QListWidgetItem* item = frmAddFile->lst->item(i);
-        const int kind = item->text().endsWith('/') ? FolderImage : FileImage;
-        EXPECT_EQ(ImageIndexOf(item), kind) << item->text().toStdString();
+        const int kind = item->text().endsWith('/') ? sorvex::FolderImage : sorvex::FileImage;
+        EXPECT_EQ(sorvex::ImageIndexOf(item), kind) << item->text().toStdString();
         EXPECT_EQ(item->icon().cacheKey(), frmAddFile->ImageList1[kind].cacheKey());
     }
 }

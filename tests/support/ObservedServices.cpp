@@ -7,66 +7,68 @@
 
 #include <sys/stat.h>
 
-bool ObservedServices::listFolder(const std::string& path, bool followLink, platform::FolderListing& out)
+using namespace sorvex;
+
+bool ObservedServices::ListFolder(const std::string& path, bool followLink, sorvex::FolderListing& out)
 {
     listed.push_back(path);
     bool found = false;
     if (auto scripted = folders.find(path); scripted != folders.end()) {
-        out.clear();
+        out.Clear();
         for (const Entry& entry : scripted->second)
-            out.add(entry.name, entry.isFolder);
+            out.Add(entry.name, entry.isFolder);
         found = true;
     } else if (!scriptedOnly) {
-        found = real_.listFolder(path, followLink, out);
+        found = real_.ListFolder(path, followLink, out);
     } else {
-        out.clear();
+        out.Clear();
     }
     if (afterList)
         afterList(path);
     return found;
 }
 
-void ObservedServices::makeWritable(const std::string& path)
+void ObservedServices::MakeWritable(const std::string& path)
 {
     ++madeWritable;
-    real_.makeWritable(path);
+    real_.MakeWritable(path);
 }
 
-int ObservedServices::openForWriting(const std::string& path)
+int ObservedServices::OpenForWriting(const std::string& path)
 {
     opened.push_back(path);
-    return real_.openForWriting(path);
+    return real_.OpenForWriting(path);
 }
 
-std::int64_t ObservedServices::size(int fd)
+std::int64_t ObservedServices::Size(int fd)
 {
-    const std::int64_t bytes = real_.size(fd);
+    const std::int64_t bytes = real_.Size(fd);
     sizes.push_back(bytes);
     return bytes;
 }
 
-long ObservedServices::write(int fd, const void* data, std::size_t count)
+long ObservedServices::Write(int fd, const void* data, std::size_t count)
 {
     ++writes;
-    const long result = failWrite && failWrite(writes) ? -1 : real_.write(fd, data, count);
+    const long result = failWrite && failWrite(writes) ? -1 : real_.Write(fd, data, count);
     if (afterWrite)
         afterWrite(writes);
     return result;
 }
 
-bool ObservedServices::flush(int fd)
+bool ObservedServices::Flush(int fd)
 {
     ++flushes;
-    return !failFlush && real_.flush(fd);
+    return !failFlush && real_.Flush(fd);
 }
 
-void ObservedServices::remove(const std::string& path)
+void ObservedServices::Remove(const std::string& path)
 {
     removed.push_back(path);
     struct stat st;
     if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
         contentAtRemoval[path] = ReadFile(path);
-    real_.remove(path);
+    real_.Remove(path);
 }
 
 void PostClick(QAbstractButton* button)

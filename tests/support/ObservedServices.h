@@ -13,7 +13,7 @@
 // size of a file is recorded at each open, its bytes are captured just before
 // its deletion, and hooks can make a call fail or press a button at an exact
 // point. Folder listings can be scripted for a fixed enumeration order.
-class ObservedServices : public platform::FileServices {
+class ObservedServices : public sorvex::FileServices {
 public:
     struct Entry {
         std::string name;
@@ -27,7 +27,7 @@ public:
 
     std::function<void(const std::string& folder)> afterList;
     std::function<void(int writeNumber)> afterWrite; // 1-based over the whole run
-    std::function<bool(int writeNumber)> failWrite;  // true: the write fails and writes nothing
+    std::function<bool(int writeNumber)> failWrite; // true: the write fails and writes nothing
     bool failFlush = false;
     std::optional<std::uint32_t> tick;
 
@@ -40,22 +40,22 @@ public:
     int flushes = 0;
     int madeWritable = 0;
 
-    bool listFolder(const std::string& path, bool followLink, platform::FolderListing& out) override;
-    platform::PathInfo inspect(const std::string& path) override { return real_.inspect(path); }
-    void makeWritable(const std::string& path) override;
-    int openForWriting(const std::string& path) override;
-    std::int64_t size(int fd) override;
-    long write(int fd, const void* data, std::size_t count) override;
-    bool flush(int fd) override;
-    void close(int fd) override { real_.close(fd); }
-    void remove(const std::string& path) override;
-    std::uint32_t tickCount() override { return tick ? *tick : real_.tickCount(); }
+    bool ListFolder(const std::string& path, bool followLink, sorvex::FolderListing& out) override;
+    sorvex::PathInfo Inspect(const std::string& path) override { return real_.Inspect(path); }
+    void MakeWritable(const std::string& path) override;
+    int OpenForWriting(const std::string& path) override;
+    std::int64_t Size(int fd) override;
+    long Write(int fd, const void* data, std::size_t count) override;
+    bool Flush(int fd) override;
+    void Close(int fd) override { real_.Close(fd); }
+    void Remove(const std::string& path) override;
+    std::uint32_t TickCount() override { return tick ? *tick : real_.TickCount(); }
 
     // Touches nothing: every path counts as touched when it was opened, written or removed.
     bool NothingTouched() const { return opened.empty() && writes == 0 && removed.empty(); }
 
 private:
-    platform::FileServices& real_ = platform::posixServices();
+    sorvex::FileServices& real_ = sorvex::SystemServices();
 };
 
 // Presses a button from inside the next pump, as a click waiting in the queue would be.

@@ -9,7 +9,10 @@
 
 #include <ostream>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 inline void PrintTo(const QStringList& list, std::ostream* os)
 {
     *os << '{';
@@ -17,8 +20,14 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
         *os << '"' << s.toStdString() << "\" ";
     *os << '}';
 }
-inline void PrintTo(const QPoint& p, std::ostream* os) { *os << '(' << p.x() << ", " << p.y() << ')'; }
-inline void PrintTo(const QSize& s, std::ostream* os) { *os << s.width() << 'x' << s.height(); }
+inline void PrintTo(const QPoint& p, std::ostream* os)
+{
+    *os << '(' << p.x() << ", " << p.y() << ')';
+}
+inline void PrintTo(const QSize& s, std::ostream* os)
+{
+    *os << s.width() << 'x' << s.height();
+}
 inline void PrintTo(const QRect& r, std::ostream* os)
 {
     *os << r.x() << ',' << r.y() << ' ' << r.width() << 'x' << r.height();

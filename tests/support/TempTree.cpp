@@ -29,11 +29,14 @@ static int RemoveOne(const char* path, const struct stat*, int type, FTW*)
 TempTree::~TempTree()
 {
     // Folders left read-only by a test must not stop the clean-up.
-    nftw(path_.c_str(), [](const char* path, const struct stat* st, int type, FTW*) {
-        if (type == FTW_D)
-            chmod(path, st->st_mode | S_IRWXU);
-        return 0;
-    }, 64, FTW_PHYS);
+    nftw(
+        path_.c_str(),
+        [](const char* path, const struct stat* st, int type, FTW*) {
+            if (type == FTW_D)
+                chmod(path, st->st_mode | S_IRWXU);
+            return 0;
+        },
+        64, FTW_PHYS);
     nftw(path_.c_str(), RemoveOne, 64, FTW_DEPTH | FTW_PHYS);
 }
 

@@ -1,8 +1,10 @@
-#include "app/Application.h"
+#include "pages/Look.h"
 
 #include <QApplication>
 
 #include <gtest/gtest.h>
+
+using namespace sorvex;
 
 int main(int argc, char** argv)
 {

@@ -1,8 +1,11 @@
-#include "app/Dispatch.h"
+#include "pages/Dispatch.h"
 
-#include "app/Errors.h"
+#include "engine/Error.h"
+#include "pages/ErrorBox.h"
 
 #include <QString>
+
+namespace sorvex {
 
 bool Dispatch(const std::function<void()>& handler) noexcept
 {
@@ -17,3 +20,5 @@ bool Dispatch(const std::function<void()>& handler) noexcept
     }
     return false;
 }
+
+} // namespace sorvex

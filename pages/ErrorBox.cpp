@@ -1,9 +1,11 @@
-#include "app/Errors.h"
+#include "pages/ErrorBox.h"
 
-#include "app/Application.h"
+#include "pages/Look.h"
 
 #include <QApplication>
 #include <QMessageBox>
+
+namespace sorvex {
 
 QString ErrorBoxText(const QString& message)
 {
@@ -18,3 +20,5 @@ void ShowErrorBox(const QString& message)
                     QApplication::activeWindow());
     box.exec();
 }
+
+} // namespace sorvex

@@ -1,8 +1,10 @@
-#include "app/Pump.h"
+#include "pages/Pump.h"
 
 #include <QCoreApplication>
 
 #include <chrono>
+
+namespace sorvex {
 
 namespace {
 
@@ -30,3 +32,10 @@ void ProcessMessages()
     }
     QCoreApplication::sendPostedEvents();
 }
+
+void Terminate()
+{
+    QCoreApplication::exit(0);
+}
+
+} // namespace sorvex

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace sorvex {
+
+enum class EntryKind { Folder, File };
+
+// The entries a run expands, in list order: the file selection page's list.
+// The count is asked again before every entry.
+class EntrySource {
+public:
+    virtual int EntryCount() const = 0;
+    virtual std::string EntryPath(int index) const = 0; // raw bytes; a folder's may end in "/"
+    virtual EntryKind KindOfEntry(int index) const = 0;
+
+protected:
+    ~EntrySource() = default;
+};
+
+enum class Bar { File, Overall };
+
+// What a run shows while it goes on, and the pump that keeps the program
+// answering meanwhile: the progress page.
+class RunView {
+public:
+    virtual void ShowPreparing() = 0;
+    virtual void ShowPath(std::string_view path) = 0; // raw bytes
+    virtual void SetRange(Bar bar, std::int64_t min, std::int64_t max) = 0;
+    virtual void SetPosition(Bar bar, std::int64_t position) = 0;
+    virtual void Step(Bar bar) = 0;
+    virtual void Fill(Bar bar) = 0; // the position to the maximum
+    // The end of a run, finished or stopped: "Выход" and "Далее >" offered,
+    // "Стоп" withdrawn, the two hints shown.
+    virtual void ClosingSteps() = 0;
+    // Handles every pending message, then returns.
+    virtual void Pump() = 0;
+
+protected:
+    ~RunView() = default;
+};
+
+} // namespace sorvex

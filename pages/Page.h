@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+namespace sorvex {
+
+// What every page of the wizard shares: the place it has on the screen until
+// a page move places it, its frame, and a close request that acts as its
+// "Выход", so that a page is never only hidden.
+class Page : public QWidget {
+    Q_OBJECT
+public:
+    enum class Frame {
+        Dialog, // fixed, a title bar with no buttons
+        Ordinary, // resizable, with every title-bar button
+    };
+    Page(QPoint designPosition, Frame frame);
+
+    // "Выход".
+    virtual void Button1Click() = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+// The one way the wizard changes page: hide the current one, show the target,
+// then give it the current page's Top, then its Left.
+void MovePage(QWidget* from, QWidget* to);
+
+} // namespace sorvex
