@@ -13,27 +13,27 @@
 
 namespace sorvex {
 
-namespace {
-
-bool isDotEntry(const char* name)
-{
-    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
-
 // d_type is free; only when the file system leaves it unknown do we ask, and
 // even then without following a link.
-bool isFolderEntry(int dirFd, const dirent64* entry)
+bool IsFolderEntry(int dirFd, const char* name, unsigned char type)
 {
-    if (entry->d_type != DT_UNKNOWN)
-        return entry->d_type == DT_DIR;
+    if (type != DT_UNKNOWN)
+        return type == DT_DIR;
     struct stat st;
-    return ::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    return ::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+}
+
+namespace {
+
+bool IsDotEntry(const char* name)
+{
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
 // Reads the entries straight from the kernel: fdopendir would add an fstat
 // and an fcntl to the open, two reads and close each folder needs.
 // Stops quietly at a read error: what was read so far is still worth having.
-void readEntries(int dirFd, FolderListing& out)
+void ReadAllEntries(int dirFd, FolderListing& out)
 {
     alignas(dirent64) char buffer[32768];
     for (;;) {
@@ -43,8 +43,8 @@ void readEntries(int dirFd, FolderListing& out)
         for (ssize_t offset = 0; offset < filled;) {
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
             offset += entry->d_reclen;
-            if (!isDotEntry(entry->d_name))
-                out.Add(entry->d_name, isFolderEntry(dirFd, entry));
+            if (!IsDotEntry(entry->d_name))
+                out.Add(entry->d_name, IsFolderEntry(dirFd, entry->d_name, entry->d_type));
         }
     }
 }
@@ -52,7 +52,7 @@ void readEntries(int dirFd, FolderListing& out)
 // For file systems where fchmodat cannot refuse to follow a link: pin the
 // name itself with O_PATH, check it is a regular file, and change the mode
 // through the descriptor's /proc entry, which cannot lead anywhere else.
-void chmodThroughHandle(const std::string& path)
+void ChmodThroughHandle(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
@@ -65,7 +65,7 @@ void chmodThroughHandle(const std::string& path)
     ::close(fd);
 }
 
-bool isRegularFile(int fd)
+bool IsRegularFile(int fd)
 {
     struct stat st;
     return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -73,14 +73,14 @@ bool isRegularFile(int fd)
 
 // O_NONBLOCK only guards the open against FIFOs and leases held by others;
 // writes to the file itself should behave as usual.
-void makeBlocking(int fd)
+void MakeBlocking(int fd)
 {
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0)
         (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 }
 
-bool lockExclusively(int fd)
+bool LockExclusively(int fd)
 {
     return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
 }
@@ -88,13 +88,23 @@ bool lockExclusively(int fd)
 // The kernel grants a write lease only while nobody else has the file open.
 // Where leases say nothing (unsupported file system, not the owner, ...) we
 // go on without knowing.
-bool openElsewhere(int fd)
+bool OpenElsewhere(int fd)
 {
     if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
         (void)::fcntl(fd, F_SETLEASE, F_UNLCK);
         return false;
     }
     return errno == EAGAIN || errno == EBUSY;
+}
+
+// The path without the separators it ends in (but "/" itself): the kernel
+// follows a link named "link/" whatever the open's flags say.
+std::string WithoutTrailingSeparators(const std::string& path)
+{
+    std::size_t end = path.size();
+    while (end > 1 && path[end - 1] == '/')
+        --end;
+    return path.substr(0, end);
 }
 
 } // namespace
@@ -110,10 +120,10 @@ bool PosixServices::ListFolder(const std::string& path, bool followLink, FolderL
 {
     out.Clear();
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
-    const int fd = ::open(path.c_str(), flags);
+    const int fd = ::open(followLink ? path.c_str() : WithoutTrailingSeparators(path).c_str(), flags);
     if (fd < 0)
         return false;
-    readEntries(fd, out);
+    ReadAllEntries(fd, out);
     ::close(fd);
     return true;
 }
@@ -143,7 +153,7 @@ void PosixServices::MakeWritable(const std::string& path)
     if (::fchmodat(AT_FDCWD, path.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0)
         return;
     if (errno == EOPNOTSUPP || errno == ENOTSUP)
-        chmodThroughHandle(path);
+        ChmodThroughHandle(path);
 }
 
 int PosixServices::OpenForWriting(const std::string& path)
@@ -151,11 +161,11 @@ int PosixServices::OpenForWriting(const std::string& path)
     const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    if (!isRegularFile(fd) || !lockExclusively(fd) || openElsewhere(fd)) {
+    if (!IsRegularFile(fd) || !LockExclusively(fd) || OpenElsewhere(fd)) {
         ::close(fd);
         return -1;
     }
-    makeBlocking(fd);
+    MakeBlocking(fd);
     return fd;
 }
 

@@ -22,4 +22,9 @@ public:
     std::uint32_t TickCount() override;
 };
 
+// True for an entry of a folder read from dirFd that is a folder itself: by
+// the type the folder reported, or where that is unknown, by looking at the
+// entry without following a link.
+bool IsFolderEntry(int dirFd, const char* name, unsigned char type);
+
 } // namespace sorvex

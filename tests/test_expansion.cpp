@@ -1,8 +1,6 @@
 // Expanding the list of entries into the flat list of files a run destroys.
 #include "tests/support/EngineTest.h"
 
-#include <QApplication>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,11 +103,23 @@ TEST_F(Expansion, RealTreeHiddenEntriesDotFoldersLinksAndRawNames)
         EXPECT_EQ(listed.rfind(top, 0), 0u) << "listed outside the chosen folder: " << listed;
 }
 
+// Only the listed folder itself may be reached through a link: the user chose it.
+TEST_F(Expansion, NoFolderBelowAListedOneIsListedThroughALink)
+{
+    MakeFolder(tree / "top");
+    MakeFolder(tree / "top/sub");
+    MakeFolder(tree / "top/sub/deeper");
+    ListFolder(tree / "top");
+    Shredder.Run(NoMethod);
+    ASSERT_EQ(fs.listed.size(), 3u);
+    EXPECT_EQ(fs.listedFollowingLinks, (std::vector<bool>{true, false, false}));
+}
+
 TEST_F(Expansion, FolderEntryWithoutSeparatorGetsOne)
 {
     fs.scriptedOnly = true;
     fs.folders["/r/"] = {E{"f", false}};
-    frmAddFile->AddEntry("/r", FolderImage);
+    view.entries.push_back({"/r", EntryKind::Folder});
     Shredder.Run(NoMethod);
     EXPECT_EQ(Files(), std::vector<std::string>{"/r/f"});
 }
@@ -154,22 +164,19 @@ TEST_F(Expansion, StopInThePumpOfADeepScanEndsItBeforeAnyFileIsTouched)
     // the pump that ends the deepest folder's scan runs it.
     fs.afterList = [this](const std::string&) {
         if (fs.listed.size() == 10)
-            PostClick(frmProgr->Button4);
+            view.StopInNextPump();
     };
     Shredder.Run(MethodBalanced);
     EXPECT_TRUE(fs.NothingTouched());
     EXPECT_FALSE(Shredder.Stop);
-    EXPECT_EQ(Label(), "Идёт подготовка к удалению.");
+    EXPECT_EQ(view.label, "Идёт подготовка к удалению.");
     EXPECT_EQ(fs.listed.size(), 51u) << "the scan went down to the deepest folder first";
     // Every folder scan under way returned at its next entry: no "g" was reached.
     const std::vector<std::string> files = Files();
     EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& p) { return p.ends_with("/g"); }), 0);
     EXPECT_EQ(files.front(), "/a-file-before");
     EXPECT_NE(files.back(), "/z-file-after");
-    // The page is left in "Stop requested".
-    EXPECT_TRUE(frmProgr->Button2->isEnabled());
-    EXPECT_TRUE(frmProgr->Button4->isEnabled());
-    EXPECT_FALSE(frmProgr->st1->isVisible());
+    EXPECT_EQ(view.closingSteps, 0) << "the page is left as the stop made it";
 }
 
 TEST_F(Expansion, StopAlreadySetEmptiesTheListAndReadsNothing)
@@ -193,8 +200,6 @@ TEST_F(Expansion, UnknownMethodCodeExpandsAndTouchesNothing)
         EXPECT_EQ(Files(), std::vector<std::string>{file});
         EXPECT_TRUE(fs.NothingTouched());
         EXPECT_EQ(ReadFile(file), "data");
-        EXPECT_TRUE(frmProgr->Button4->isEnabled());
-        EXPECT_FALSE(frmProgr->Button2->isEnabled());
-        EXPECT_FALSE(frmProgr->st1->isVisible());
+        EXPECT_EQ(view.closingSteps, 0) << "the page keeps its running state";
     }
 }

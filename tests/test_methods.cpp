@@ -21,12 +21,12 @@ protected:
         ListFile(path);
         return path;
     }
-    // prg1's maximum at every pass, recorded at the pass's first write.
+    // The file bar's maximum at every pass, recorded at the pass's first write.
     void RecordMaxima()
     {
         fs.afterWrite = [this](int) {
             if (fs.sizes.size() > maxima.size())
-                maxima.push_back(frmProgr->prg1->Max());
+                maxima.push_back(view.File().max);
         };
     }
     // The text of the error a run raised; empty when it raised none.
@@ -39,11 +39,8 @@ protected:
         }
         return {};
     }
-    bool Finished() const
-    {
-        return frmProgr->Button1->isEnabled() && frmProgr->Button2->isEnabled() && !frmProgr->Button4->isEnabled() &&
-               frmProgr->st1->isVisible() && frmProgr->st2->isVisible();
-    }
+    // The list of the next run, with what the last one showed forgotten.
+    void NextRun() { view = RecordingView(); }
     std::vector<std::int64_t> maxima;
 };
 
@@ -64,7 +61,7 @@ TEST_F(Methods, BalancedOnAnEmptyFileGrowsItByOneBlockPerPass)
     Shredder.Run(MethodBalanced);
     EXPECT_EQ(fs.sizes, (std::vector<std::int64_t>{0, 256}));
     EXPECT_EQ(maxima, (std::vector<std::int64_t>{2, 4}));
-    EXPECT_EQ(frmProgr->prg1->Position(), 3);
+    EXPECT_EQ(view.File().position, 3);
     EXPECT_EQ(fs.contentAtRemoval[path], std::string(512, '0'));
     EXPECT_FALSE(Exists(path));
     EXPECT_EQ(fs.flushes, 2) << "every pass reaches the medium";
@@ -77,7 +74,7 @@ TEST_F(Methods, ThoroughOnAThousandByteFile)
     Shredder.Run(MethodThorough);
     EXPECT_EQ(fs.writes, 4 + 5 + 6 + 7 + 8);
     EXPECT_EQ(maxima, (std::vector<std::int64_t>{20, 25, 30, 35, 40}));
-    EXPECT_EQ(frmProgr->prg1->Position(), 30);
+    EXPECT_EQ(view.File().position, 30);
     EXPECT_EQ(fs.contentAtRemoval[path], std::string(2048, '0'));
     EXPECT_EQ(fs.flushes, 5);
 }
@@ -109,35 +106,47 @@ TEST_F(Methods, DodBlockFromTickZeroAndTheSameBlockEverywhere)
     EXPECT_EQ(fs.contentAtRemoval[second], Repeated(block, 5 * 256));
 }
 
+// The block comes from the clock of the run: another tick, another block.
+TEST_F(Methods, DodBlockIsSeededWithTheClock)
+{
+    fs.tick = 0x9E3779B9;
+    const std::string path = Listed("f", 10);
+    Shredder.Run(MethodDoD);
+    const std::string written = fs.contentAtRemoval[path];
+    ASSERT_EQ(written.size(), 5u * 256);
+    const unsigned char first[] = {0x1B, 0xA3, 0x7B, 0x17, 0xD6, 0x89};
+    EXPECT_EQ(written.substr(0, 6), std::string(reinterpret_cast<const char*>(first), 6));
+    EXPECT_EQ(written.substr(254, 2), "\x4A\xCC");
+    EXPECT_EQ(written, Repeated(DodBlock(0x9E3779B9), 5 * 256));
+}
+
 TEST_F(Methods, OverallBarCountsFilesAndEveryMethodEmptiesTheListAndFinishes)
 {
     for (int method : {MethodFast, MethodBalanced, MethodThorough, MethodDoD}) {
-        frmProgr->show();
         const std::string a = Listed("a", 300);
         const std::string b = Listed("b", 0);
         Shredder.Run(method);
-        EXPECT_EQ(frmProgr->prg2->Max(), 2) << method;
-        EXPECT_EQ(frmProgr->prg2->Position(), 2) << method;
+        EXPECT_EQ(view.Overall().max, 2) << method;
+        EXPECT_EQ(view.Overall().position, 2) << method;
         EXPECT_FALSE(Exists(a));
         EXPECT_FALSE(Exists(b));
         EXPECT_EQ(Shredder.Files.Count(), 0u);
-        EXPECT_TRUE(Finished());
-        EXPECT_EQ(Label(), b);
-        frmProgr->Button2->click(); // back to an empty list and a ready page
+        EXPECT_TRUE(view.Finished());
+        EXPECT_EQ(view.label, b);
+        NextRun();
     }
 }
 
 TEST_F(Methods, FastWritesNothingAndLeavesTheFileBarAlone)
 {
     const std::string path = Listed("f", 5000, 'q');
-    frmProgr->prg1->SetMax(77);
-    frmProgr->prg1->SetPosition(5);
+    view.bars[0] = {0, 77, 5};
     Shredder.Run(MethodFast);
     EXPECT_EQ(fs.writes, 0);
     EXPECT_EQ(fs.opened, std::vector<std::string>{path}) << "opened once to prove it can be";
     EXPECT_EQ(fs.contentAtRemoval[path], std::string(5000, 'q'));
-    EXPECT_EQ(frmProgr->prg1->Max(), 77);
-    EXPECT_EQ(frmProgr->prg1->Position(), 5);
+    EXPECT_EQ(view.File().max, 77);
+    EXPECT_EQ(view.File().position, 5);
     EXPECT_FALSE(Exists(path));
 }
 
@@ -145,21 +154,21 @@ TEST_F(Methods, StopAfterTheThirdBlockDeletesThatFileAndLeavesTheRest)
 {
     const std::string first = Listed("1", 4000, 'x');
     const std::string second = Listed("2", 100, 'y');
-    fs.afterWrite = [](int write) {
+    fs.afterWrite = [this](int write) {
         if (write == 3)
-            PostClick(frmProgr->Button4);
+            view.StopInNextPump();
     };
     Shredder.Run(MethodBalanced);
     EXPECT_EQ(fs.writes, 3);
     EXPECT_EQ(fs.contentAtRemoval[first], std::string(768, '0') + std::string(4000 - 768, 'x'));
     EXPECT_FALSE(Exists(first));
     EXPECT_EQ(ReadFile(second), std::string(100, 'y'));
-    EXPECT_EQ(frmProgr->prg1->Position(), frmProgr->prg1->Max());
-    EXPECT_EQ(frmProgr->prg2->Position(), frmProgr->prg2->Max());
+    EXPECT_EQ(view.File().position, view.File().max);
+    EXPECT_EQ(view.Overall().position, view.Overall().max);
     EXPECT_EQ(fs.flushes, 1) << "the partial overwrite is flushed before the delete";
     EXPECT_EQ(Shredder.Files.Count(), 0u);
     EXPECT_FALSE(Shredder.Stop);
-    EXPECT_TRUE(Finished());
+    EXPECT_TRUE(view.Finished());
 }
 
 TEST_F(Methods, StopDuringFastEndsAfterTheFileInHand)
@@ -167,14 +176,14 @@ TEST_F(Methods, StopDuringFastEndsAfterTheFileInHand)
     const std::string first = Listed("1", 10);
     const std::string second = Listed("2", 10);
     const std::string third = Listed("3", 10);
-    PostClick(frmProgr->Button4);
+    view.StopInNextPump();
     Shredder.Run(MethodFast);
     EXPECT_FALSE(Exists(first));
     EXPECT_TRUE(Exists(second));
     EXPECT_TRUE(Exists(third));
-    EXPECT_EQ(frmProgr->prg2->Position(), 3);
+    EXPECT_EQ(view.Overall().position, 3);
     EXPECT_FALSE(Shredder.Stop);
-    EXPECT_TRUE(Finished());
+    EXPECT_TRUE(view.Finished());
 }
 
 TEST_F(Methods, FileThatCannotBeOpenedEndsTheRunWhereItStands)
@@ -188,10 +197,8 @@ TEST_F(Methods, FileThatCannotBeOpenedEndsTheRunWhereItStands)
     EXPECT_FALSE(Exists(missing)) << "nothing is created";
     EXPECT_EQ(ReadFile(third), std::string(10, 'k'));
     EXPECT_EQ(Shredder.Files.Count(), 3u);
-    EXPECT_EQ(Label(), missing);
-    EXPECT_TRUE(frmProgr->Button4->isEnabled());
-    EXPECT_FALSE(frmProgr->Button2->isEnabled());
-    EXPECT_FALSE(frmProgr->st1->isVisible());
+    EXPECT_EQ(view.label, missing);
+    EXPECT_EQ(view.closingSteps, 0) << "the page stays as it stood";
 }
 
 TEST_F(Methods, ReadOnlyFileIsMadeWritableAndDestroyed)
@@ -209,9 +216,9 @@ TEST_F(Methods, EmptyListRunsOnlyTheClosingSteps)
     MakeFolder(tree / "empty");
     ListFolder(tree / "empty");
     Shredder.Run(MethodDoD);
-    EXPECT_EQ(frmProgr->prg2->Max(), 0);
-    EXPECT_TRUE(Finished());
-    EXPECT_EQ(Label(), "Идёт подготовка к удалению.");
+    EXPECT_EQ(view.Overall().max, 0);
+    EXPECT_TRUE(view.Finished());
+    EXPECT_EQ(view.label, "Идёт подготовка к удалению.");
 }
 
 TEST_F(Methods, LinksAreDeletedAsLinksAndSharedContentIsLeftToItsOtherNames)
@@ -229,13 +236,14 @@ TEST_F(Methods, LinksAreDeletedAsLinksAndSharedContentIsLeftToItsOtherNames)
             ASSERT_EQ(symlink(outside.c_str(), (tree / "d/link").c_str()), 0);
             ASSERT_EQ(link(shared.c_str(), (tree / "d/hard").c_str()), 0);
         }
+        view.closingSteps = 0;
         Shredder.Run(method);
         EXPECT_FALSE(Exists(tree / "d/link")) << method;
         EXPECT_FALSE(Exists(tree / "d/hard")) << method;
         EXPECT_EQ(ReadFile(outside), "target stays");
         EXPECT_EQ(ReadFile(shared), "shared stays");
         EXPECT_TRUE(fs.opened.empty());
-        EXPECT_TRUE(Finished());
+        EXPECT_TRUE(view.Finished());
     }
 }
 
@@ -245,7 +253,7 @@ TEST_F(Methods, FifoAndDeviceNodeAreRefusedWithoutHangingOrWriting)
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     for (const std::string& path : {fifo, std::string("/dev/null")}) {
         Shredder.Files.Clear();
-        frmAddFile->lst->clear();
+        view.entries.clear();
         ListFile(path);
         for (int method : {MethodFast, MethodBalanced}) {
             EXPECT_THROW(Shredder.Run(method), Error) << path;
@@ -273,6 +281,24 @@ TEST_F(Methods, FailedFlushRaisesAndKeepsTheFile)
     EXPECT_TRUE(Exists(path));
 }
 
+// A write cut short, as on a full disk: before the old end the file's data may
+// be left in place, so the run ends with the error; past it nothing was there.
+TEST_F(Methods, ShortWriteBeforeTheOldEndRaisesAndOnlyPastItIsLetGo)
+{
+    const std::string path = Listed("f", 1000, 'w');
+    fs.shortWrite = [](int write) { return write == 2 ? 100L : -1L; };
+    EXPECT_EQ(ErrorOfRun(MethodBalanced), "Cannot write file " + path);
+    EXPECT_TRUE(Exists(path));
+
+    view.entries.clear();
+    fs.writes = 0;
+    const std::string tail = Listed("g", 600, 'w'); // blocks 1 to 3; the third holds 88 bytes of data
+    fs.shortWrite = [](int write) { return write == 3 ? 88L : -1L; };
+    Shredder.Run(MethodBalanced);
+    EXPECT_FALSE(Exists(tail));
+    EXPECT_TRUE(view.Finished());
+}
+
 TEST_F(Methods, FailureInTheBlockPastTheOldEndIsLetGo)
 {
     // 512 bytes: blocks 1 and 2 hold the data, block 3 only extends the file.
@@ -280,6 +306,6 @@ TEST_F(Methods, FailureInTheBlockPastTheOldEndIsLetGo)
     fs.failWrite = [](int write) { return write == 3; };
     Shredder.Run(MethodBalanced);
     EXPECT_FALSE(Exists(path));
-    EXPECT_TRUE(Finished());
+    EXPECT_TRUE(view.Finished());
     EXPECT_EQ(fs.contentAtRemoval[path], std::string(512 + 256, '0')) << "the second pass wrote 3 blocks";
 }

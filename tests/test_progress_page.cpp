@@ -1,7 +1,9 @@
 // The progress page: its states, its three handlers and its close box.
 #include "pages/ProgressBar.h"
 #include "pages/frmSposob.h"
-#include "tests/support/EngineTest.h"
+#include "tests/support/Loop.h"
+#include "tests/support/PageRunTest.h"
+#include "tests/support/PageStates.h"
 
 #include "pages/Pump.h"
 
@@ -15,30 +17,12 @@
 
 using namespace sorvex;
 
-using ProgressPage = EngineTest;
-
-namespace {
-
-bool Ready()
-{
-    return frmProgr->Button4->isEnabled() && !frmProgr->Button2->isEnabled() && frmProgr->Button1->isEnabled() &&
-           !frmProgr->Button3->isEnabled() && !frmProgr->st1->isVisible() && !frmProgr->st2->isVisible();
-}
-
-// Runs the message loop with a handler posted into it; 99 when the loop did not end.
-int RunLoopWith(const std::function<void()>& handler)
-{
-    QTimer::singleShot(0, handler);
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
-    return QCoreApplication::exec();
-}
-
-} // namespace
+using ProgressPage = PageRunTest;
 
 TEST_F(ProgressPage, FirstDisplayIsReadyWithStopFocused)
 {
     QApplication::setActiveWindow(frmProgr);
-    EXPECT_TRUE(Ready());
+    EXPECT_TRUE(ProgressPageReady());
     EXPECT_EQ(frmProgr->prg1->Position(), 0);
     EXPECT_EQ(frmProgr->prg2->Position(), 0);
     EXPECT_EQ(frmProgr->prg1->Max(), 100);
@@ -74,7 +58,7 @@ TEST_F(ProgressPage, RestartLeadsToAnEmptyListAndAReadyPage)
     WriteFile(file, "x");
     ListFile(file);
     Shredder.Run(MethodBalanced);
-    ASSERT_FALSE(Ready());
+    ASSERT_FALSE(ProgressPageReady());
     const std::int64_t prg1Max = frmProgr->prg1->Max();
     frmProgr->move(120, 130);
     ListFile("/still/listed");
@@ -83,7 +67,7 @@ TEST_F(ProgressPage, RestartLeadsToAnEmptyListAndAReadyPage)
     ASSERT_TRUE(frmAddFile->isVisible());
     EXPECT_EQ(frmAddFile->pos(), QPoint(120, 130));
     EXPECT_EQ(frmAddFile->lst->count(), 0);
-    EXPECT_TRUE(Ready());
+    EXPECT_TRUE(ProgressPageReady());
     EXPECT_EQ(frmProgr->prg1->Position(), 0);
     EXPECT_EQ(frmProgr->prg2->Position(), 0);
     EXPECT_EQ(frmProgr->prg1->Max(), prg1Max) << "ranges stay as the run left them";

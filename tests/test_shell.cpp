@@ -9,6 +9,7 @@
 #include "pages/frmProgress.h"
 #include "pages/frmSposob.h"
 #include "pages/frmStart.h"
+#include "tests/support/Loop.h"
 #include "tests/support/ModalWatcher.h"
 #include "tests/support/Pages.h"
 
@@ -112,18 +113,10 @@ TEST_F(Shell, PageMoveSetsTopBeforeLeft)
     EXPECT_EQ(target.moves[target.moves.size() - 2], QPoint(10, 200));
 }
 
-// Runs the loop until the posted clicks end it, or fails after two seconds.
-static int RunLoopFor(const std::function<void()>& start)
-{
-    QTimer::singleShot(0, start);
-    QTimer::singleShot(2000, [] { QCoreApplication::exit(99); });
-    return QCoreApplication::exec();
-}
-
 TEST_F(Shell, ExitOnEachOfTheFirstThreePagesEndsTheLoopWithZero)
 {
     for (QPushButton* exit : {Form1->Button1, frmAddFile->Button1, frmSpo->Button1})
-        EXPECT_EQ(RunLoopFor([exit] { exit->click(); }), 0);
+        EXPECT_EQ(RunLoopWith([exit] { exit->click(); }), 0);
 }
 
 TEST_F(Shell, CloseRequestEndsTheLoopOnEveryPageAndHidesNothing)
@@ -131,7 +124,7 @@ TEST_F(Shell, CloseRequestEndsTheLoopOnEveryPageAndHidesNothing)
     for (QWidget* page :
          {static_cast<QWidget*>(Form1), static_cast<QWidget*>(frmAddFile), static_cast<QWidget*>(frmSpo)}) {
         page->show();
-        EXPECT_EQ(RunLoopFor([page] { page->close(); }), 0);
+        EXPECT_EQ(RunLoopWith([page] { page->close(); }), 0);
         EXPECT_TRUE(page->isVisible());
         page->hide();
     }
@@ -141,7 +134,7 @@ TEST_F(Shell, TerminateEndsTheLoopOnlyAfterTheHandlerWhosePumpKeepsWorking)
 {
     bool pumped = false;
     bool handlerFinished = false;
-    const int code = RunLoopFor([&] {
+    const int code = RunLoopWith([&] {
         Terminate();
         QTimer::singleShot(0, [&] { pumped = true; });
         for (int i = 0; i < 100 && !pumped; ++i)

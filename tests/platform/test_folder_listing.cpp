@@ -14,7 +14,7 @@ namespace {
 using sorvex::FolderListing;
 
 // Names of every length and every byte but NUL, alternating kinds.
-Entries manyEntries(int count)
+Entries ManyEntries(int count)
 {
     Entries entries;
     for (int i = 0; i < count; ++i) {
@@ -37,7 +37,7 @@ TEST(FolderListing, StartsEmptyAndYieldsNothing)
 
 TEST(FolderListing, ReturnsEveryEntryInInsertionOrderThenStops)
 {
-    const Entries added = manyEntries(5000);
+    const Entries added = ManyEntries(5000);
     FolderListing listing;
     for (const auto& [name, isFolder] : added)
         listing.Add(name, isFolder);
@@ -52,7 +52,7 @@ TEST(FolderListing, ReturnsEveryEntryInInsertionOrderThenStops)
 TEST(FolderListing, ClearStartsOverEvenAfterAPartialRead)
 {
     FolderListing listing;
-    for (const auto& [name, isFolder] : manyEntries(100))
+    for (const auto& [name, isFolder] : ManyEntries(100))
         listing.Add(name, isFolder);
     std::string_view name;
     bool isFolder = false;

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -29,27 +30,27 @@ namespace {
 using namespace std::chrono_literals;
 using sorvex::FolderListing;
 using sorvex::PathKind;
-Entries sortedEntries(FolderListing& listing)
+Entries SortedEntries(FolderListing& listing)
 {
     Entries entries = ReadEntries(listing);
     std::sort(entries.begin(), entries.end());
     return entries;
 }
 
-std::string contentOf(const std::string& path)
+std::string ContentOf(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-mode_t modeOf(const std::string& path)
+mode_t ModeOf(const std::string& path)
 {
     struct stat st {};
     ::stat(path.c_str(), &st);
     return st.st_mode & 07777;
 }
 
-void endProcess(pid_t pid)
+void EndProcess(pid_t pid)
 {
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
@@ -59,7 +60,7 @@ void endProcess(pid_t pid)
 // not finish in time (the child is then killed): a hang fails the test
 // instead of stalling the whole run.
 template <class Body>
-int exitCodeInChild(Body body)
+int ExitCodeInChild(Body body)
 {
     const pid_t pid = ::fork();
     if (pid == 0)
@@ -70,13 +71,13 @@ int exitCodeInChild(Body body)
             return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         std::this_thread::sleep_for(10ms);
     }
-    endProcess(pid);
+    EndProcess(pid);
     return -1;
 }
 
 // Another process holding path open: a child inherits the only descriptor
 // and waits until killed.
-pid_t holdOpenInAnotherProcess(const std::string& path)
+pid_t HoldOpenInAnotherProcess(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY);
     const pid_t pid = ::fork();
@@ -98,26 +99,26 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(root_); }
 
-    std::string at(const std::string& name) const { return root_ + "/" + name; }
-    std::string file(const std::string& name, const std::string& content = "content")
+    std::string At(const std::string& name) const { return root_ + "/" + name; }
+    std::string File(const std::string& name, const std::string& content = "content")
     {
-        std::ofstream(at(name), std::ios::binary) << content;
-        return at(name);
+        std::ofstream(At(name), std::ios::binary) << content;
+        return At(name);
     }
-    std::string folder(const std::string& name)
+    std::string Folder(const std::string& name)
     {
-        EXPECT_EQ(::mkdir(at(name).c_str(), 0755), 0);
-        return at(name);
+        EXPECT_EQ(::mkdir(At(name).c_str(), 0755), 0);
+        return At(name);
     }
-    std::string link(const std::string& name, const std::string& target)
+    std::string Link(const std::string& name, const std::string& target)
     {
-        EXPECT_EQ(::symlink(target.c_str(), at(name).c_str()), 0);
-        return at(name);
+        EXPECT_EQ(::symlink(target.c_str(), At(name).c_str()), 0);
+        return At(name);
     }
-    std::string fifo(const std::string& name)
+    std::string Fifo(const std::string& name)
     {
-        EXPECT_EQ(::mkfifo(at(name).c_str(), 0644), 0);
-        return at(name);
+        EXPECT_EQ(::mkfifo(At(name).c_str(), 0644), 0);
+        return At(name);
     }
 
     sorvex::FileServices& fs = sorvex::SystemServices();
@@ -126,16 +127,16 @@ protected:
 
 TEST_F(PosixServicesTest, ListsHiddenEntriesWithoutDotsAndNeverCallsALinkAFolder)
 {
-    file(".hidden");
-    file("plain");
-    folder(".cache");
-    folder("sub");
-    link("toSub", "sub");
-    link("dangling", "nowhere");
+    File(".hidden");
+    File("plain");
+    Folder(".cache");
+    Folder("sub");
+    Link("toSub", "sub");
+    Link("dangling", "nowhere");
 
     FolderListing out;
     ASSERT_TRUE(fs.ListFolder(root_, false, out));
-    EXPECT_EQ(sortedEntries(out), (Entries{{".cache", true},
+    EXPECT_EQ(SortedEntries(out), (Entries{{".cache", true},
                                            {".hidden", false},
                                            {"dangling", false},
                                            {"plain", false},
@@ -147,82 +148,104 @@ TEST_F(PosixServicesTest, NamesThatAreNotUtf8WorkByteForByte)
 {
     const std::string badFolder = "bad\xff\xfe";
     const std::string badFile = "x\x80\xc3";
-    folder(badFolder);
-    file(badFolder + "/" + badFile);
+    Folder(badFolder);
+    File(badFolder + "/" + badFile);
 
     FolderListing out;
     ASSERT_TRUE(fs.ListFolder(root_, false, out));
-    EXPECT_EQ(sortedEntries(out), (Entries{{badFolder, true}}));
-    ASSERT_TRUE(fs.ListFolder(at(badFolder), false, out));
-    EXPECT_EQ(sortedEntries(out), (Entries{{badFile, false}}));
+    EXPECT_EQ(SortedEntries(out), (Entries{{badFolder, true}}));
+    ASSERT_TRUE(fs.ListFolder(At(badFolder), false, out));
+    EXPECT_EQ(SortedEntries(out), (Entries{{badFile, false}}));
 
-    const int fd = fs.OpenForWriting(at(badFolder + "/" + badFile));
+    const int fd = fs.OpenForWriting(At(badFolder + "/" + badFile));
     EXPECT_GE(fd, 0);
     fs.Close(fd);
 }
 
 TEST_F(PosixServicesTest, ListsALinkToAFolderOnlyWhenFollowingLinks)
 {
-    folder("real");
-    file("real/inside");
-    const std::string linkPath = link("link", "real");
+    Folder("real");
+    File("real/inside");
+    const std::string linkPath = Link("link", "real");
 
     FolderListing out;
-    out.Add("stale", false);
-    EXPECT_FALSE(fs.ListFolder(linkPath, false, out));
-    EXPECT_TRUE(out.Empty());
-    ASSERT_TRUE(fs.ListFolder(linkPath, true, out));
-    EXPECT_EQ(sortedEntries(out), (Entries{{"inside", false}}));
+    for (const std::string& asked : {linkPath, linkPath + "/", linkPath + "//"}) {
+        out.Add("stale", false);
+        EXPECT_FALSE(fs.ListFolder(asked, false, out)) << asked;
+        EXPECT_TRUE(out.Empty());
+        ASSERT_TRUE(fs.ListFolder(asked, true, out)) << asked;
+        EXPECT_EQ(SortedEntries(out), (Entries{{"inside", false}}));
+    }
+    ASSERT_TRUE(fs.ListFolder(At("real/"), false, out));
+    EXPECT_EQ(SortedEntries(out), (Entries{{"inside", false}}));
+}
+
+// Where the file system does not tell an entry's type, it is looked up
+// without following a link: a link to a folder is no folder.
+TEST_F(PosixServicesTest, EntryOfUnknownTypeIsAFolderOnlyWhenItIsOne)
+{
+    Folder("real");
+    File("plain");
+    Link("link", "real");
+    const int dir = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(dir, 0);
+    EXPECT_TRUE(IsFolderEntry(dir, "real", DT_UNKNOWN));
+    EXPECT_FALSE(IsFolderEntry(dir, "plain", DT_UNKNOWN));
+    EXPECT_FALSE(IsFolderEntry(dir, "link", DT_UNKNOWN));
+    EXPECT_FALSE(IsFolderEntry(dir, "missing", DT_UNKNOWN));
+    EXPECT_TRUE(IsFolderEntry(dir, "link", DT_DIR)) << "a known type is taken as it is";
+    EXPECT_FALSE(IsFolderEntry(dir, "real", DT_LNK));
+    ::close(dir);
 }
 
 TEST_F(PosixServicesTest, ListingFailsForWhatIsNotAFolder)
 {
     FolderListing out;
     out.Add("stale", false);
-    EXPECT_FALSE(fs.ListFolder(at("missing"), true, out));
+    EXPECT_FALSE(fs.ListFolder(At("missing"), true, out));
     EXPECT_TRUE(out.Empty());
-    EXPECT_FALSE(fs.ListFolder(file("plain"), true, out));
+    EXPECT_FALSE(fs.ListFolder(File("plain"), true, out));
 
-    const std::string pipe = fifo("pipe");
-    EXPECT_EQ(exitCodeInChild([&] { return fs.ListFolder(pipe, true, out) ? 1 : 0; }), 0);
+    const std::string pipe = Fifo("pipe");
+    EXPECT_EQ(ExitCodeInChild([&] { return fs.ListFolder(pipe, true, out) ? 1 : 0; }), 0);
 }
 
 TEST_F(PosixServicesTest, InspectReportsKindAndLinkCountWithoutFollowing)
 {
-    const std::string plain = file("plain");
+    const std::string plain = File("plain");
     EXPECT_EQ(fs.Inspect(plain).kind, PathKind::Regular);
     EXPECT_EQ(fs.Inspect(plain).links, 1u);
-    ASSERT_EQ(::link(plain.c_str(), at("second").c_str()), 0);
+    ASSERT_EQ(::link(plain.c_str(), At("second").c_str()), 0);
     EXPECT_EQ(fs.Inspect(plain).links, 2u);
 
-    EXPECT_EQ(fs.Inspect(link("toPlain", "plain")).kind, PathKind::Link);
-    EXPECT_EQ(fs.Inspect(link("dangling", "nowhere")).kind, PathKind::Link);
-    EXPECT_EQ(fs.Inspect(folder("sub")).kind, PathKind::Other);
-    EXPECT_EQ(fs.Inspect(fifo("pipe")).kind, PathKind::Other);
-    EXPECT_EQ(fs.Inspect(at("missing")).kind, PathKind::Missing);
+    EXPECT_EQ(fs.Inspect(Link("toPlain", "plain")).kind, PathKind::Link);
+    EXPECT_EQ(fs.Inspect(Link("dangling", "nowhere")).kind, PathKind::Link);
+    EXPECT_EQ(fs.Inspect(Folder("sub")).kind, PathKind::Other);
+    EXPECT_EQ(fs.Inspect(Fifo("pipe")).kind, PathKind::Other);
+    EXPECT_EQ(fs.Inspect(At("missing")).kind, PathKind::Missing);
 }
 
 TEST_F(PosixServicesTest, MakeWritableAddsOwnerWriteToARegularFileOnly)
 {
-    const std::string readOnly = file("readOnly");
+    const std::string readOnly = File("readOnly");
     ::chmod(readOnly.c_str(), 0444);
     fs.MakeWritable(readOnly);
-    EXPECT_EQ(modeOf(readOnly), 0644u);
+    EXPECT_EQ(ModeOf(readOnly), 0644u);
 
-    const std::string target = file("target");
+    const std::string target = File("target");
     ::chmod(target.c_str(), 0444);
-    fs.MakeWritable(link("toTarget", "target"));
-    EXPECT_EQ(modeOf(target), 0444u);
+    fs.MakeWritable(Link("toTarget", "target"));
+    EXPECT_EQ(ModeOf(target), 0444u);
 
-    const std::string sub = folder("sub");
+    const std::string sub = Folder("sub");
     ::chmod(sub.c_str(), 0555);
     fs.MakeWritable(sub);
-    EXPECT_EQ(modeOf(sub), 0555u);
+    EXPECT_EQ(ModeOf(sub), 0555u);
 }
 
 TEST_F(PosixServicesTest, OpenStartsAtTheFirstByteWithoutTruncating)
 {
-    const std::string path = file("text", "hello world");
+    const std::string path = File("text", "hello world");
     const int fd = fs.OpenForWriting(path);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
@@ -230,32 +253,32 @@ TEST_F(PosixServicesTest, OpenStartsAtTheFirstByteWithoutTruncating)
     EXPECT_EQ(fs.Write(fd, "J", 1), 1);
     EXPECT_TRUE(fs.Flush(fd));
     fs.Close(fd);
-    EXPECT_EQ(contentOf(path), "Jello world");
+    EXPECT_EQ(ContentOf(path), "Jello world");
 }
 
 TEST_F(PosixServicesTest, OpenRefusesWhatIsNotAnExistingRegularFile)
 {
-    EXPECT_EQ(fs.OpenForWriting(at("missing")), -1);
-    EXPECT_EQ(fs.Inspect(at("missing")).kind, PathKind::Missing);
+    EXPECT_EQ(fs.OpenForWriting(At("missing")), -1);
+    EXPECT_EQ(fs.Inspect(At("missing")).kind, PathKind::Missing);
 
-    const std::string target = file("target", "keep me");
+    const std::string target = File("target", "keep me");
     ::chmod(target.c_str(), 0444);
-    EXPECT_EQ(fs.OpenForWriting(link("toTarget", "target")), -1);
-    EXPECT_EQ(contentOf(target), "keep me");
-    EXPECT_EQ(modeOf(target), 0444u);
+    EXPECT_EQ(fs.OpenForWriting(Link("toTarget", "target")), -1);
+    EXPECT_EQ(ContentOf(target), "keep me");
+    EXPECT_EQ(ModeOf(target), 0444u);
 
-    EXPECT_EQ(fs.OpenForWriting(folder("sub")), -1);
+    EXPECT_EQ(fs.OpenForWriting(Folder("sub")), -1);
     EXPECT_EQ(fs.OpenForWriting("/dev/null"), -1);
 }
 
 TEST_F(PosixServicesTest, OpenRefusesAFifoWithOrWithoutAReaderAndNeverBlocks)
 {
-    const std::string pipe = fifo("pipe");
-    EXPECT_EQ(exitCodeInChild([&] { return fs.OpenForWriting(pipe) == -1 ? 0 : 1; }), 0);
+    const std::string pipe = Fifo("pipe");
+    EXPECT_EQ(ExitCodeInChild([&] { return fs.OpenForWriting(pipe) == -1 ? 0 : 1; }), 0);
 
     const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    EXPECT_EQ(exitCodeInChild([&] { return fs.OpenForWriting(pipe) == -1 ? 0 : 1; }), 0);
+    EXPECT_EQ(ExitCodeInChild([&] { return fs.OpenForWriting(pipe) == -1 ? 0 : 1; }), 0);
     ::close(reader);
 }
 
@@ -263,7 +286,7 @@ TEST_F(PosixServicesTest, OpenRefusesAFifoWithOrWithoutAReaderAndNeverBlocks)
 // the second open wherever leases work.
 TEST_F(PosixServicesTest, OpenHoldsAnExclusiveLockUntilClosed)
 {
-    const std::string path = file("shared");
+    const std::string path = File("shared");
     const int first = fs.OpenForWriting(path);
     ASSERT_GE(first, 0);
     EXPECT_EQ(fs.OpenForWriting(path), -1);
@@ -281,7 +304,7 @@ TEST_F(PosixServicesTest, OpenHoldsAnExclusiveLockUntilClosed)
 
 TEST_F(PosixServicesTest, OpenRefusesAFileAnotherProcessHasOpen)
 {
-    const std::string path = file("busy");
+    const std::string path = File("busy");
     const int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     ASSERT_GE(probe, 0);
     const bool leases = ::fcntl(probe, F_SETLEASE, F_WRLCK) == 0;
@@ -290,9 +313,9 @@ TEST_F(PosixServicesTest, OpenRefusesAFileAnotherProcessHasOpen)
     if (!leases)
         GTEST_SKIP() << "no file leases on /tmp here: " << why;
 
-    const pid_t other = holdOpenInAnotherProcess(path);
+    const pid_t other = HoldOpenInAnotherProcess(path);
     EXPECT_EQ(fs.OpenForWriting(path), -1);
-    endProcess(other);
+    EndProcess(other);
     const int fd = fs.OpenForWriting(path);
     EXPECT_GE(fd, 0);
     fs.Close(fd);
@@ -307,8 +330,8 @@ TEST_F(PosixServicesTest, BadDescriptorsReportFailure)
 
 TEST_F(PosixServicesTest, RemoveDeletesALinkNotItsTarget)
 {
-    const std::string target = file("target");
-    const std::string linkPath = link("toTarget", "target");
+    const std::string target = File("target");
+    const std::string linkPath = Link("toTarget", "target");
     fs.Remove(linkPath);
     EXPECT_EQ(fs.Inspect(linkPath).kind, PathKind::Missing);
     EXPECT_EQ(fs.Inspect(target).kind, PathKind::Regular);

@@ -1,46 +1,40 @@
 #pragma once
 
 #include "engine/CShredder.h"
-#include "pages/frmAddFiles.h"
-#include "pages/frmProgress.h"
 #include "tests/support/ObservedServices.h"
-#include "tests/support/Pages.h"
+#include "tests/support/RecordingView.h"
 #include "tests/support/TempTree.h"
 
-#include <QFile>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-// Pages freshly created, the progress page on screen as a run finds it, and
-// the shredder working through observed file services.
-class EngineTest : public PagesTest {
+// The shredder on its own: entries listed on a recording view, which also
+// records what the run shows, and file services observed on their way to the
+// real ones in a fresh folder. No window is made.
+class EngineTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        PagesTest::SetUp();
         Shredder.Files.Clear();
         Shredder.Stop = false;
         Shredder.UseServices(fs);
-        frmProgr->show();
+        Shredder.UseEntries(&view);
+        Shredder.UseView(&view);
     }
     void TearDown() override
     {
         Shredder.UseServices(sorvex::SystemServices());
+        Shredder.UseEntries(nullptr);
+        Shredder.UseView(nullptr);
         Shredder.Files.Clear();
         Shredder.Stop = false;
-        PagesTest::TearDown();
     }
 
-    static void ListFile(const std::string& path)
-    {
-        frmAddFile->AddEntry(QFile::decodeName(QByteArray::fromStdString(path)), sorvex::FileImage);
-    }
+    void ListFile(const std::string& path) { view.ListFile(path); }
     // A folder entry as the folder browser makes it: the path and one "/".
-    static void ListFolder(const std::string& path)
-    {
-        frmAddFile->AddEntry(QFile::decodeName(QByteArray::fromStdString(path + "/")), sorvex::FolderImage);
-    }
+    void ListFolder(const std::string& path) { view.ListFolder(path); }
     static std::vector<std::string> Files()
     {
         std::vector<std::string> paths;
@@ -48,8 +42,8 @@ protected:
             paths.emplace_back(Shredder.Files[i]);
         return paths;
     }
-    static std::string Label() { return frmProgr->lblFile->text().toStdString(); }
 
+    RecordingView view;
     ObservedServices fs;
     TempTree tree;
 };

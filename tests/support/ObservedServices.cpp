@@ -12,6 +12,7 @@ using namespace sorvex;
 bool ObservedServices::ListFolder(const std::string& path, bool followLink, sorvex::FolderListing& out)
 {
     listed.push_back(path);
+    listedFollowingLinks.push_back(followLink);
     bool found = false;
     if (auto scripted = folders.find(path); scripted != folders.end()) {
         out.Clear();
@@ -50,6 +51,9 @@ std::int64_t ObservedServices::Size(int fd)
 long ObservedServices::Write(int fd, const void* data, std::size_t count)
 {
     ++writes;
+    const long writable = shortWrite ? shortWrite(writes) : -1;
+    if (writable >= 0 && static_cast<std::size_t>(writable) < count)
+        count = static_cast<std::size_t>(writable);
     const long result = failWrite && failWrite(writes) ? -1 : real_.Write(fd, data, count);
     if (afterWrite)
         afterWrite(writes);

@@ -28,10 +28,13 @@ public:
     std::function<void(const std::string& folder)> afterList;
     std::function<void(int writeNumber)> afterWrite; // 1-based over the whole run
     std::function<bool(int writeNumber)> failWrite; // true: the write fails and writes nothing
+    // When set and not negative: the bytes the write writes, fewer than asked (a full disk).
+    std::function<long(int writeNumber)> shortWrite;
     bool failFlush = false;
     std::optional<std::uint32_t> tick;
 
     std::vector<std::string> listed;
+    std::vector<bool> listedFollowingLinks; // beside listed
     std::vector<std::string> opened;
     std::vector<std::int64_t> sizes; // at the start of every pass
     std::vector<std::string> removed;

@@ -1,0 +1,14 @@
+#include "tests/support/Loop.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+int RunLoopWith(const std::function<void()>& start)
+{
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    timeout.start(10000);
+    QTimer::singleShot(0, start);
+    return QCoreApplication::exec();
+}
