@@ -5,6 +5,14 @@ include(GNUInstallDirs)
 set(SORVEX_ICON_DIR ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 
 install(TARGETS sorvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cpack, `cmake --install --strip`) also drops the compilers'
+# notes in .comment, as Debian's own packages do.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/sorvex\"
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
 install(FILES ${PROJECT_SOURCE_DIR}/resources/sorvex.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
