@@ -3,6 +3,7 @@
 include(GNUInstallDirs)
 
 set(SORVEX_ICON_DIR ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+set(SORVEX_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/sorvex)
 
 install(TARGETS sorvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A stripped install (cpack, `cmake --install --strip`) also drops the compilers'
@@ -27,6 +28,24 @@ foreach(icon IN LISTS sorvex_icons)
           RENAME sorvex.png)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/resources/sorvex.svg DESTINATION ${SORVEX_ICON_DIR}/scalable/apps)
+
+# The package's changelog, gzipped as Debian ships it (-n: no name or time in
+# the header, so that the same text gives the same file).
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog ${PROJECT_BINARY_DIR}/changelog COPYONLY)
+find_program(SORVEX_GZIP NAMES gzip REQUIRED)
+set(sorvex_gzipped)
+foreach(text IN ITEMS changelog)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${text}.gz
+    COMMAND ${SORVEX_GZIP} -9 -n -f -k ${PROJECT_BINARY_DIR}/${text}
+    DEPENDS ${PROJECT_BINARY_DIR}/${text}
+    COMMENT "Compressing ${text}" VERBATIM)
+  list(APPEND sorvex_gzipped ${PROJECT_BINARY_DIR}/${text}.gz)
+endforeach()
+# Made with the program, so that a build of the program alone can be installed.
+add_custom_target(sorvex_gzipped DEPENDS ${sorvex_gzipped})
+add_dependencies(sorvex sorvex_gzipped)
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${SORVEX_DOC_DIR})
 
 set(SORVEX_MAINTAINER "Sorvex developers <sorvex@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
