@@ -29,6 +29,13 @@ foreach(icon IN LISTS sorvex_icons)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/resources/sorvex.svg DESTINATION ${SORVEX_ICON_DIR}/scalable/apps)
 
+# "Уничтожить с помощью Sorvex" in the file managers' menus: Dolphin, Nemo, and
+# Files (Nautilus) through nautilus-python.
+set(sorvex_actions ${PROJECT_SOURCE_DIR}/resources/filemanager)
+install(FILES ${sorvex_actions}/sorvex-shred.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus)
+install(FILES ${sorvex_actions}/sorvex-shred.nemo_action DESTINATION ${CMAKE_INSTALL_DATADIR}/nemo/actions)
+install(FILES ${sorvex_actions}/sorvex_shred.py DESTINATION ${CMAKE_INSTALL_DATADIR}/nautilus-python/extensions)
+
 # The package's changelog, gzipped as Debian ships it (-n: no name or time in
 # the header, so that the same text gives the same file).
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog ${PROJECT_BINARY_DIR}/changelog COPYONLY)
@@ -60,7 +67,12 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop file shredder with a Russian inte
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Sorvex overwrites the files you list, and every file below the folders you\n"
     "list, in place with one of four methods, then deletes them, so that they\n"
-    "cannot be brought back. Symbolic links are deleted as links.")
+    "cannot be brought back. Symbolic links are deleted as links.\n"
+    "\n"
+    "From the file manager: select files and folders and choose\n"
+    "\"Уничтожить с помощью Sorvex\" in Dolphin, Nemo, or Files (Nautilus) with\n"
+    "python3-nautilus installed. Sorvex starts with them already listed, and\n"
+    "destroys nothing until a method is chosen.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -72,6 +84,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps. The xcb platform plugin Qt loads at start-up is not linked,
 # but on Debian 12 it ships in libqt6gui6, which the program links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# nautilus-python loads the action for Files (Nautilus).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS python3-nautilus)
 
 set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build[^/]*/" "/out/")
 
