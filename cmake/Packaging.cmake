@@ -36,12 +36,13 @@ install(FILES ${sorvex_actions}/sorvex-shred.desktop DESTINATION ${CMAKE_INSTALL
 install(FILES ${sorvex_actions}/sorvex-shred.nemo_action DESTINATION ${CMAKE_INSTALL_DATADIR}/nemo/actions)
 install(FILES ${sorvex_actions}/sorvex_shred.py DESTINATION ${CMAKE_INSTALL_DATADIR}/nautilus-python/extensions)
 
-# The package's changelog, gzipped as Debian ships it (-n: no name or time in
-# the header, so that the same text gives the same file).
+# The manual page and the package's changelog, gzipped as Debian ships them
+# (-n: no name or time in the header, so that the same text gives the same file).
+configure_file(${PROJECT_SOURCE_DIR}/docs/sorvex.1.in ${PROJECT_BINARY_DIR}/sorvex.1 @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog ${PROJECT_BINARY_DIR}/changelog COPYONLY)
 find_program(SORVEX_GZIP NAMES gzip REQUIRED)
 set(sorvex_gzipped)
-foreach(text IN ITEMS changelog)
+foreach(text IN ITEMS sorvex.1 changelog)
   add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${text}.gz
     COMMAND ${SORVEX_GZIP} -9 -n -f -k ${PROJECT_BINARY_DIR}/${text}
     DEPENDS ${PROJECT_BINARY_DIR}/${text}
@@ -51,6 +52,7 @@ endforeach()
 # Made with the program, so that a build of the program alone can be installed.
 add_custom_target(sorvex_gzipped DEPENDS ${sorvex_gzipped})
 add_dependencies(sorvex sorvex_gzipped)
+install(FILES ${PROJECT_BINARY_DIR}/sorvex.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_BINARY_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright
         DESTINATION ${SORVEX_DOC_DIR})
 
