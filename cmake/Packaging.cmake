@@ -5,6 +5,11 @@ include(GNUInstallDirs)
 set(SORVEX_ICON_DIR ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 set(SORVEX_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/sorvex)
 
+set(SORVEX_MAINTAINER "Sorvex developers <sorvex@example.org>"
+    CACHE STRING "Maintainer field of the Debian package")
+set(SORVEX_HOMEPAGE "https://sorvex.example.org"
+    CACHE STRING "Home page of Sorvex; software centres fetch the screenshots from <home page>/screenshots/")
+
 install(TARGETS sorvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A stripped install (cpack, `cmake --install --strip`) also drops the compilers'
 # notes in .comment, as Debian's own packages do.
@@ -36,6 +41,11 @@ install(FILES ${sorvex_actions}/sorvex-shred.desktop DESTINATION ${CMAKE_INSTALL
 install(FILES ${sorvex_actions}/sorvex-shred.nemo_action DESTINATION ${CMAKE_INSTALL_DATADIR}/nemo/actions)
 install(FILES ${sorvex_actions}/sorvex_shred.py DESTINATION ${CMAKE_INSTALL_DATADIR}/nautilus-python/extensions)
 
+# What software centres show.
+configure_file(${PROJECT_SOURCE_DIR}/resources/sorvex.metainfo.xml.in
+               ${PROJECT_BINARY_DIR}/org.example.sorvex.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/org.example.sorvex.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
 # The manual page and the package's changelog, gzipped as Debian ships them
 # (-n: no name or time in the header, so that the same text gives the same file).
 configure_file(${PROJECT_SOURCE_DIR}/docs/sorvex.1.in ${PROJECT_BINARY_DIR}/sorvex.1 @ONLY)
@@ -56,9 +66,6 @@ install(FILES ${PROJECT_BINARY_DIR}/sorvex.1.gz DESTINATION ${CMAKE_INSTALL_MAND
 install(FILES ${PROJECT_BINARY_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright
         DESTINATION ${SORVEX_DOC_DIR})
 
-set(SORVEX_MAINTAINER "Sorvex developers <sorvex@example.org>"
-    CACHE STRING "Maintainer field of the Debian package")
-
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sorvex)
@@ -75,6 +82,7 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "\"Уничтожить с помощью Sorvex\" in Dolphin, Nemo, or Files (Nautilus) with\n"
     "python3-nautilus installed. Sorvex starts with them already listed, and\n"
     "destroys nothing until a method is chosen.")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${SORVEX_HOMEPAGE}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
