@@ -3,8 +3,22 @@
 include(GNUInstallDirs)
 
 set(SORVEX_ICON_DIR ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+set(SORVEX_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/sorvex)
+
+set(SORVEX_MAINTAINER "Sorvex developers <sorvex@example.org>"
+    CACHE STRING "Maintainer field of the Debian package")
+set(SORVEX_HOMEPAGE "https://sorvex.example.org"
+    CACHE STRING "Home page of Sorvex; software centres fetch the screenshots from <home page>/screenshots/")
 
 install(TARGETS sorvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cpack, `cmake --install --strip`) also drops the compilers'
+# notes in .comment, as Debian's own packages do.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/sorvex\"
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
 install(FILES ${PROJECT_SOURCE_DIR}/resources/sorvex.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
@@ -20,8 +34,37 @@ foreach(icon IN LISTS sorvex_icons)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/resources/sorvex.svg DESTINATION ${SORVEX_ICON_DIR}/scalable/apps)
 
-set(SORVEX_MAINTAINER "Sorvex developers <sorvex@example.org>"
-    CACHE STRING "Maintainer field of the Debian package")
+# "Уничтожить с помощью Sorvex" in the file managers' menus: Dolphin, Nemo, and
+# Files (Nautilus) through nautilus-python.
+set(sorvex_actions ${PROJECT_SOURCE_DIR}/resources/filemanager)
+install(FILES ${sorvex_actions}/sorvex-shred.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus)
+install(FILES ${sorvex_actions}/sorvex-shred.nemo_action DESTINATION ${CMAKE_INSTALL_DATADIR}/nemo/actions)
+install(FILES ${sorvex_actions}/sorvex_shred.py DESTINATION ${CMAKE_INSTALL_DATADIR}/nautilus-python/extensions)
+
+# What software centres show.
+configure_file(${PROJECT_SOURCE_DIR}/resources/sorvex.metainfo.xml.in
+               ${PROJECT_BINARY_DIR}/org.example.sorvex.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/org.example.sorvex.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# The manual page and the package's changelog, gzipped as Debian ships them
+# (-n: no name or time in the header, so that the same text gives the same file).
+configure_file(${PROJECT_SOURCE_DIR}/docs/sorvex.1.in ${PROJECT_BINARY_DIR}/sorvex.1 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog ${PROJECT_BINARY_DIR}/changelog COPYONLY)
+find_program(SORVEX_GZIP NAMES gzip REQUIRED)
+set(sorvex_gzipped)
+foreach(text IN ITEMS sorvex.1 changelog)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${text}.gz
+    COMMAND ${SORVEX_GZIP} -9 -n -f -k ${PROJECT_BINARY_DIR}/${text}
+    DEPENDS ${PROJECT_BINARY_DIR}/${text}
+    COMMENT "Compressing ${text}" VERBATIM)
+  list(APPEND sorvex_gzipped ${PROJECT_BINARY_DIR}/${text}.gz)
+endforeach()
+# Made with the program, so that a build of the program alone can be installed.
+add_custom_target(sorvex_gzipped DEPENDS ${sorvex_gzipped})
+add_dependencies(sorvex sorvex_gzipped)
+install(FILES ${PROJECT_BINARY_DIR}/sorvex.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${SORVEX_DOC_DIR})
 
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_GENERATOR DEB)
@@ -33,7 +76,13 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop file shredder with a Russian inte
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Sorvex overwrites the files you list, and every file below the folders you\n"
     "list, in place with one of four methods, then deletes them, so that they\n"
-    "cannot be brought back. Symbolic links are deleted as links.")
+    "cannot be brought back. Symbolic links are deleted as links.\n"
+    "\n"
+    "From the file manager: select files and folders and choose\n"
+    "\"Уничтожить с помощью Sorvex\" in Dolphin, Nemo, or Files (Nautilus) with\n"
+    "python3-nautilus installed. Sorvex starts with them already listed, and\n"
+    "destroys nothing until a method is chosen.")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${SORVEX_HOMEPAGE}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -45,6 +94,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps. The xcb platform plugin Qt loads at start-up is not linked,
 # but on Debian 12 it ships in libqt6gui6, which the program links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# nautilus-python loads the action for Files (Nautilus).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS python3-nautilus)
 
 set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build[^/]*/" "/out/")
 

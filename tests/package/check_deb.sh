@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder into a private folder, unpacks
-# it and checks what it would install: the program, its launcher, every icon,
-# and the packages it depends on.
+# it and checks what it would install: exactly the expected files; the program,
+# its launcher, every icon, the file managers' actions, the AppStream metadata,
+# the manual page, the copyright file and changelog; the packages it depends on;
+# and that lintian finds nothing to warn about.
 # Usage: check_deb.sh <cpack> <build folder> <source folder> <version>
 set -euo pipefail
 
@@ -9,7 +11,7 @@ cpack=$1 build=$2 source=$3 version=$4
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate; do
+for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate lintian appstreamcli man lexgrog; do
   command -v "$tool" >/dev/null || fail "$tool is missing (see scripts/packages.sh)"
 done
 
@@ -53,6 +55,29 @@ stray=$(grep -Ev '^\./(usr/)?$|^\./usr/' <<<"$listing" || true)
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 
+# Exactly these files, no more.
+expected=(
+  usr/bin/sorvex
+  usr/share/applications/sorvex.desktop
+  usr/share/doc/sorvex/changelog.gz
+  usr/share/doc/sorvex/copyright
+  usr/share/icons/hicolor/scalable/apps/sorvex.svg
+  usr/share/kio/servicemenus/sorvex-shred.desktop
+  usr/share/man/man1/sorvex.1.gz
+  usr/share/metainfo/org.example.sorvex.metainfo.xml
+  usr/share/nautilus-python/extensions/sorvex_shred.py
+  usr/share/nemo/actions/sorvex-shred.nemo_action
+)
+for png in "$source"/resources/icons/sorvex-*.png; do
+  size=$(basename "$png" .png)
+  size=${size#sorvex-}
+  expected+=("usr/share/icons/hicolor/${size}x${size}/apps/sorvex.png")
+done
+installed=$(cd "$root" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)
+wanted=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
+[ "$installed" = "$wanted" ] ||
+  fail "installed files differ from the expected ones:$(diff <(echo "$wanted") <(echo "$installed") | grep '^[<>]' | sed 's/^/ /')"
+
 program="$root/usr/bin/sorvex"
 [ -f "$program" ] && [ -x "$program" ] || fail "usr/bin/sorvex missing or not executable"
 [ "$(head -c 4 "$program" | od -An -c | tr -d ' ')" = '177ELF' ] || fail "usr/bin/sorvex is not a program"
@@ -86,5 +111,49 @@ exec_name=$(key Exec | awk '{print $1}')
 icon=$(key Icon)
 [ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
   fail "Icon=$icon is not the installed icon"
+
+! grep -q '^MimeType=' "$desktop" || fail "the launcher names MIME types: Sorvex could become a default application"
+
+# The file managers' actions, as in the source. Dolphin's service menu is an
+# entry of type Service, which desktop-file-validate knows only so far: of its
+# complaints, those about keys it keeps for applications are expected.
+actions="$source/resources/filemanager"
+for pair in kio/servicemenus/sorvex-shred.desktop nemo/actions/sorvex-shred.nemo_action \
+            nautilus-python/extensions/sorvex_shred.py; do
+  cmp -s "$actions/$(basename "$pair")" "$root/usr/share/$pair" || fail "usr/share/$pair missing or different"
+done
+report=$(desktop-file-validate "$root/usr/share/kio/servicemenus/sorvex-shred.desktop" 2>&1) || true
+problems=$(grep -v ': hint: ' <<<"$report" |
+  grep -Ev 'key "(MimeType|Actions)" is present in group "Desktop Entry", but the type is "Service" while this key is only valid for type "Application"' ||
+  true)
+[ -z "$problems" ] || fail "desktop-file-validate on the Dolphin service menu: $problems"
+
+# The AppStream metadata: valid, naming the installed launcher and this version.
+metainfo="$root/usr/share/metainfo/org.example.sorvex.metainfo.xml"
+appstreamcli validate --no-net --pedantic "$metainfo" || fail "appstreamcli validate: $metainfo"
+grep -q '<launchable type="desktop-id">sorvex.desktop</launchable>' "$metainfo" ||
+  fail "the metainfo does not launch sorvex.desktop"
+release=$(grep -o -m 1 '<release version="[^"]*"' "$metainfo" | cut -d'"' -f2)
+[ "$release" = "$version" ] || fail "newest release in the metainfo is $release, not $version"
+
+# The manual page: rendered as lintian renders it, without a warning, with a
+# whatis entry and this version.
+manpage="$root/usr/share/man/man1/sorvex.1.gz"
+warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$manpage" 2>&1 >/dev/null) ||
+  fail "man cannot render sorvex.1: $warnings"
+[ -z "$warnings" ] || fail "man warns about sorvex.1: $warnings"
+whatis=$(lexgrog "$manpage") || fail "lexgrog cannot read sorvex.1"
+grep -q ': "sorvex - ' <<<"$whatis" || fail "sorvex.1 has no whatis entry: $whatis"
+page=$(zcat "$manpage")
+grep -q "^\.TH SORVEX 1 .*\"Sorvex $version\"" <<<"$page" || fail "sorvex.1 is not of version $version"
+
+# The copyright file as in the source, and a changelog whose newest entry is this version.
+cmp -s "$source/packaging/copyright" "$root/usr/share/doc/sorvex/copyright" || fail "copyright missing or different"
+changes=$(zcat "$root/usr/share/doc/sorvex/changelog.gz")
+[[ "${changes%%$'\n'*}" == "sorvex ($version) "* ]] || fail "newest changelog entry is not $version: ${changes%%$'\n'*}"
+
+# lintian: no error and no warning. (As root it adds that it would rather not run as root.)
+tags=$(lintian --fail-on error,warning "$deb" 2>&1) ||
+  fail "lintian: $(grep -v 'running with root privileges' <<<"$tags")"
 
 echo "package $(basename "$deb") is complete"

@@ -1,0 +1,30 @@
+# Files (Nautilus): "Уничтожить с помощью Sorvex" in the menu of selected local
+# files and folders. Loaded by nautilus-python (Debian: python3-nautilus) from
+# share/nautilus-python/extensions/; it starts Sorvex through its launcher,
+# sorvex.desktop, whose Exec line takes the selection as %F.
+import gi
+
+try:
+    gi.require_version("Nautilus", "4.0")
+except ValueError:  # Nautilus before 43
+    gi.require_version("Nautilus", "3.0")
+from gi.repository import GObject, Gio, Nautilus
+
+LABEL = "Уничтожить с помощью Sorvex"
+
+
+class SorvexShredMenu(GObject.GObject, Nautilus.MenuProvider):
+    # Nautilus 43 calls get_file_items(files), older ones (window, files).
+    def get_file_items(self, *args):
+        files = args[-1]
+        launcher = Gio.DesktopAppInfo.new("sorvex.desktop")
+        if not files or launcher is None:
+            return []
+        selection = [info.get_location() for info in files]
+        # Only what lies on this machine: a remote file would reach Sorvex as
+        # a local copy, and destroying the copy would leave the original.
+        if any(place.get_uri_scheme() != "file" or place.get_path() is None for place in selection):
+            return []
+        item = Nautilus.MenuItem(name="SorvexShredMenu::Shred", label=LABEL, icon="sorvex")
+        item.connect("activate", lambda _item: launcher.launch(selection, None))
+        return [item]

@@ -1,0 +1,209 @@
+#!/usr/bin/python3
+"""The launcher and the file managers' actions start Sorvex with exactly the
+selected paths, one argument each.
+
+A stub `sorvex` first on PATH records the arguments it gets, NUL-separated.
+The selection has a folder with a space in its name, names with an apostrophe,
+double quotes and a "$", a name whose bytes are not UTF-8, and a symbolic link.
+How each command line comes to be:
+
+- launcher (Exec=... %F): GIO's own launching, as GNOME and Files use it.
+- Dolphin: the action's Exec expanded and started by GIO. KIO follows the same
+  Desktop Entry rules for %F, the only field code this test accepts: every
+  selected local file one argument of its own, no shell.
+- Nemo: Nemo's expansion of %F emulated as Nemo 5.6 (Debian 12) does it: each
+  path with ' and " escaped by a backslash, spaces too under EscapeSpaces,
+  wrapped in the Quote character if one is set, joined by Separator (a space
+  by default) into the Exec line. GLib's g_spawn_command_line_async, which
+  Nemo calls, then splits and starts it; here its synchronous twin does.
+- Files (Nautilus): the extension itself, loaded with the real nautilus-python
+  bindings, handed the selection and its menu item activated; it launches the
+  installed launcher through GIO.
+
+Usage: file_manager_actions.py <source folder> [unittest options]
+"""
+import os
+import runpy
+import shutil
+import sys
+import tempfile
+import time
+import unittest
+import warnings
+
+SOURCE = os.path.abspath(sys.argv.pop(1))
+ACTIONS = os.path.join(SOURCE, "resources", "filemanager")
+LAUNCHER = os.path.join(SOURCE, "resources", "sorvex.desktop")
+LABEL = "Уничтожить с помощью Sorvex"
+
+# GLib reads the data folders once, at their first use: they are set before.
+SCRATCH = tempfile.mkdtemp(prefix="sorvex-actions.")
+os.makedirs(os.path.join(SCRATCH, "share", "applications"))
+shutil.copy(LAUNCHER, os.path.join(SCRATCH, "share", "applications"))
+os.makedirs(os.path.join(SCRATCH, "home-share"))
+os.environ["XDG_DATA_DIRS"] = os.path.join(SCRATCH, "share")
+os.environ["XDG_DATA_HOME"] = os.path.join(SCRATCH, "home-share")
+os.makedirs(os.path.join(SCRATCH, "bin"))
+STUB = os.path.join(SCRATCH, "bin", "sorvex")
+with open(STUB, "w") as stub:
+    stub.write('#!/bin/sh\nprintf \'%s\\0\' "$@" >"$SORVEX_RECORD.part" && mv "$SORVEX_RECORD.part" "$SORVEX_RECORD"\n')
+os.chmod(STUB, 0o755)
+os.environ["PATH"] = os.path.join(SCRATCH, "bin") + os.pathsep + os.environ["PATH"]
+RECORD = os.path.join(SCRATCH, "record")
+os.environ["SORVEX_RECORD"] = RECORD
+
+import gi  # noqa: E402
+
+gi.require_version("Nautilus", "4.0")
+from gi.repository import Gio, GLib  # noqa: E402
+
+
+def selection():
+    """Fresh files and folders to select, as bytes paths in selection order."""
+    place = tempfile.mkdtemp(prefix="selection.", dir=SCRATCH).encode()
+    folder = os.path.join(place, "Сканы и договоры".encode())
+    os.mkdir(folder)
+    names = [b"it's mine.txt", b'the "best" plan.txt', b"price $HOME.txt", b"caf\xe9"]
+    files = [os.path.join(place, name) for name in names]
+    for path in files:
+        open(path, "wb").close()
+    link = os.path.join(place, b"link to it's mine")
+    os.symlink(files[0], link)
+    return [folder, *files, link]
+
+
+def recorded():
+    """The arguments the stub got, once it has run."""
+    deadline = time.monotonic() + 20
+    while not os.path.exists(RECORD):
+        if time.monotonic() > deadline:
+            raise AssertionError("the stub sorvex was not started")
+        GLib.MainContext.default().iteration(False)
+        time.sleep(0.02)
+    with open(RECORD, "rb") as record:
+        data = record.read()
+    os.unlink(RECORD)
+    return data.split(b"\0")[:-1]
+
+
+def key_file(path):
+    keys = GLib.KeyFile()
+    keys.load_from_file(path, GLib.KeyFileFlags.KEEP_TRANSLATIONS)
+    return keys
+
+
+def has_key(keys, group, key):
+    return key in keys.get_keys(group)[0]
+
+
+def gio_launch(desktop_entry, paths):
+    """Starts a Desktop Entry with these paths as GIO does."""
+    app = Gio.DesktopAppInfo.new_from_keyfile(desktop_entry)
+    assert app is not None, "GIO does not take the entry"
+    app.launch([Gio.File.new_for_path(os.fsdecode(path)) for path in paths], None)
+
+
+def field_codes(exec_line):
+    return [exec_line[i:i + 2] for i in range(len(exec_line) - 1) if exec_line[i] == "%"]
+
+
+class FileManagerActions(unittest.TestCase):
+    def setUp(self):
+        if os.path.exists(RECORD):  # left by a test that failed before reading it
+            os.unlink(RECORD)
+        self.paths = selection()
+
+    def test_launcher_passes_the_files_and_claims_no_type(self):
+        launcher = key_file(LAUNCHER)
+        self.assertEqual(field_codes(launcher.get_string("Desktop Entry", "Exec")), ["%F"])
+        # A type named here would let Sorvex become a default application.
+        self.assertFalse(has_key(launcher, "Desktop Entry", "MimeType"))
+        gio_launch(launcher, self.paths)
+        self.assertEqual(recorded(), self.paths)
+
+    def test_dolphin_offers_files_and_folders_here_and_passes_them(self):
+        menu = key_file(os.path.join(ACTIONS, "sorvex-shred.desktop"))
+        self.assertEqual(menu.get_string("Desktop Entry", "Type"), "Service")
+        self.assertEqual(menu.get_string_list("Desktop Entry", "Actions"), ["shred"])
+
+        # KIO's choice of service menus, for what it reads here: the types
+        # (application/octet-stream stands for any item that is no folder)
+        # and the protocols.
+        types = menu.get_string_list("Desktop Entry", "MimeType")
+        protocols = menu.get_string("Desktop Entry", "X-KDE-Protocols").split(",")
+
+        def offered(folder, protocol):
+            kinds = {"all/all", "inode/directory"} if folder else {"all/all", "all/allfiles", "application/octet-stream"}
+            return bool(kinds & set(types)) and protocol in protocols
+
+        self.assertTrue(offered(folder=False, protocol="file"))
+        self.assertTrue(offered(folder=True, protocol="file"))
+        self.assertFalse(offered(folder=False, protocol="sftp"))
+
+        group = "Desktop Action shred"
+        self.assertEqual(menu.get_string(group, "Name"), LABEL)
+        exec_line = menu.get_string(group, "Exec")
+        self.assertEqual(field_codes(exec_line), ["%F"])
+        entry = GLib.KeyFile()
+        entry.set_string("Desktop Entry", "Type", "Application")
+        entry.set_string("Desktop Entry", "Name", "Sorvex")
+        entry.set_string("Desktop Entry", "Exec", exec_line)
+        gio_launch(entry, self.paths)
+        self.assertEqual(recorded(), self.paths)
+
+    def test_nemo_offers_any_selection_and_passes_it(self):
+        group = "Nemo Action"
+        action = key_file(os.path.join(ACTIONS, "sorvex-shred.nemo_action"))
+        self.assertEqual(action.get_string(group, "Name"), LABEL)
+        self.assertEqual(action.get_string(group, "Selection").lower(), "notnone")
+        self.assertEqual(action.get_string_list(group, "Extensions"), ["any"])
+        exec_line = action.get_string(group, "Exec")
+        self.assertEqual(field_codes(exec_line), ["%F"])
+
+        def optional(key, default):
+            return action.get_string(group, key) if has_key(action, group, key) else default
+
+        escape_spaces = optional("EscapeSpaces", "false") == "true"
+        quote = {"single": b"'", "double": b'"', "backtick": b"`"}.get(optional("Quote", ""), b"")
+        separator = optional("Separator", " ").encode()
+
+        def written(path):
+            path = path.replace(b"'", b"\\'").replace(b'"', b'\\"')
+            if escape_spaces:
+                path = path.replace(b" ", b"\\ ")
+            return quote + path + quote
+
+        command = exec_line.encode().replace(b"%F", separator.join(written(path) for path in self.paths))
+        started, _, _, status = GLib.spawn_command_line_sync(os.fsdecode(command))
+        self.assertTrue(started and status == 0)
+        self.assertEqual(recorded(), self.paths)
+
+    def test_nautilus_offers_local_selections_and_passes_them(self):
+        with warnings.catch_warnings():  # gi's importer is an old-style one
+            warnings.simplefilter("ignore", ImportWarning)
+            extension = runpy.run_path(os.path.join(ACTIONS, "sorvex_shred.py"), run_name="sorvex_shred")
+        provider = extension["SorvexShredMenu"]()
+
+        class Selected:  # what the extension asks of a NautilusFileInfo
+            def __init__(self, location):
+                self.location = location
+
+            def get_location(self):
+                return self.location
+
+        remote = [Selected(Gio.File.new_for_uri("sftp://example.org/home/me/notes.txt"))]
+        self.assertEqual(provider.get_file_items(remote), [])
+        self.assertEqual(provider.get_file_items([]), [])
+
+        chosen = [Selected(Gio.File.new_for_path(os.fsdecode(path))) for path in self.paths]
+        items = provider.get_file_items(chosen)
+        self.assertEqual([item.props.label for item in items], [LABEL])
+        items[0].emit("activate")
+        self.assertEqual(recorded(), self.paths)
+
+
+if __name__ == "__main__":
+    try:
+        unittest.main()
+    finally:
+        shutil.rmtree(SCRATCH, ignore_errors=True)
