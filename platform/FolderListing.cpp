@@ -1,5 +1,6 @@
 #include "platform/FolderListing.h"
 
+#include <cstring>
 #include <functional>
 
 namespace sorvex {
@@ -16,24 +17,34 @@ void FolderListing::Clear()
     count_ = 0;
 }
 
-void FolderListing::Add(std::string_view name, bool isFolder)
+void FolderListing::Add(std::string_view name, bool isFolder, std::uint64_t ino)
 {
     buf_.push_back(isFolder ? FolderMark : OtherMark);
+    char bytes[sizeof ino];
+    std::memcpy(bytes, &ino, sizeof ino);
+    buf_.append(bytes, sizeof ino);
     buf_.append(name);
     buf_.push_back('\0');
     ++count_;
 }
 
-bool FolderListing::Next(std::string_view& name, bool& isFolder)
+bool FolderListing::Next(std::string_view& name, bool& isFolder, std::uint64_t& ino)
 {
     if (cursor_ >= buf_.size())
         return false;
-    const std::size_t start = cursor_ + 1;
+    const std::size_t start = cursor_ + NameOffset;
     const std::size_t end = buf_.find('\0', start);
     isFolder = buf_[cursor_] == FolderMark;
+    std::memcpy(&ino, buf_.data() + cursor_ + 1, sizeof ino);
     name = std::string_view(buf_).substr(start, end - start);
     cursor_ = end + 1;
     return true;
+}
+
+bool FolderListing::Next(std::string_view& name, bool& isFolder)
+{
+    std::uint64_t ino = 0;
+    return Next(name, isFolder, ino);
 }
 
 bool FolderListing::Empty() const
@@ -44,8 +55,6 @@ bool FolderListing::Empty() const
 // Open addressing over the entries' offsets in buf_, at most half full.
 bool FolderListing::NamesAreDistinct() const
 {
-    if (count_ < 2)
-        return buf_.find('/') == std::string::npos;
     if (buf_.size() >= UINT32_MAX) // more than the set's offsets can tell apart
         return false;
     std::size_t size = 4;
@@ -55,8 +64,8 @@ bool FolderListing::NamesAreDistinct() const
     const std::size_t mask = size - 1;
     const std::string_view all(buf_);
     for (std::size_t start = 0; start < all.size();) {
-        const std::size_t end = all.find('\0', start + 1);
-        const std::string_view name = all.substr(start + 1, end - start - 1);
+        const std::size_t end = all.find('\0', start + NameOffset);
+        const std::string_view name = all.substr(start + NameOffset, end - start - NameOffset);
         if (name.find('/') != std::string_view::npos)
             return false;
         std::size_t slot = std::hash<std::string_view>{}(name)&mask;
@@ -65,7 +74,7 @@ bool FolderListing::NamesAreDistinct() const
             if (all.substr(other, all.find('\0', other) - other) == name)
                 return false;
         }
-        seen_[slot] = static_cast<std::uint32_t>(start + 2);
+        seen_[slot] = static_cast<std::uint32_t>(start + NameOffset + 1);
         start = end + 1;
     }
     return true;

@@ -10,14 +10,16 @@ namespace sorvex {
 
 // The entries of one folder packed into a single buffer, so listing a large
 // tree costs no heap allocation per entry. Each entry is stored as one kind
-// byte, the name, and a terminating '\0' (file names never contain NUL).
+// byte, the inode number the folder gave, the name, and a terminating '\0'
+// (file names never contain NUL).
 class FolderListing {
 public:
     void Clear(); // drops the entries but keeps the buffer's capacity
-    void Add(std::string_view name, bool isFolder);
+    void Add(std::string_view name, bool isFolder, std::uint64_t ino = 0);
 
     // Reads the entries in insertion order; false once all have been read.
     // The name stays valid until the next Add() or Clear().
+    bool Next(std::string_view& name, bool& isFolder, std::uint64_t& ino);
     bool Next(std::string_view& name, bool& isFolder);
 
     bool Empty() const;
@@ -28,6 +30,7 @@ public:
     bool NamesAreDistinct() const;
 
 private:
+    static constexpr std::size_t NameOffset = 1 + sizeof(std::uint64_t);
     std::string buf_;
     std::size_t cursor_ = 0;
     std::size_t count_ = 0;

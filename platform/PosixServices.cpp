@@ -1,5 +1,7 @@
 #include "platform/PosixServices.h"
 
+#include "platform/FileSystems.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -7,8 +9,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fiemap.h>
+#include <linux/fs.h>
+#include <linux/openat2.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace sorvex {
@@ -33,56 +40,148 @@ bool IsDotEntry(const char* name)
 // Reads the entries straight from the kernel: fdopendir would add an fstat
 // and an fcntl to the open, two reads and close each folder needs.
 // Stops quietly at a read error: what was read so far is still worth having.
-void ReadAllEntries(int dirFd, FolderListing& out)
+bool ReadAllEntries(int dirFd, FolderListing& out)
 {
     alignas(dirent64) char buffer[32768];
-    for (;;) {
+    for (bool first = true;; first = false) {
         const ssize_t filled = ::getdents64(dirFd, buffer, sizeof buffer);
         if (filled <= 0)
-            return;
+            return !(first && filled < 0);
         for (ssize_t offset = 0; offset < filled;) {
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
             offset += entry->d_reclen;
             if (!IsDotEntry(entry->d_name))
-                out.Add(entry->d_name, IsFolderEntry(dirFd, entry->d_name, entry->d_type));
+                out.Add(entry->d_name, IsFolderEntry(dirFd, entry->d_name, entry->d_type), entry->d_ino);
         }
     }
 }
 
-// For file systems where fchmodat cannot refuse to follow a link: pin the
-// name itself with O_PATH, check it is a regular file, and change the mode
-// through the descriptor's /proc entry, which cannot lead anywhere else.
-void ChmodThroughHandle(const std::string& path)
+Refusal RefusalOf(int error)
 {
-    const int fd = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        const std::string handle = "/proc/self/fd/" + std::to_string(fd);
-        (void)::chmod(handle.c_str(), (st.st_mode & 07777) | S_IWUSR);
+    switch (error) {
+    case ENOENT:
+        return Refusal::Missing;
+    case EACCES:
+    case EPERM:
+        return Refusal::Denied;
+    case ELOOP: // a link where none may be
+    case ENOTDIR:
+    case ENXIO: // a FIFO or a device
+    case EISDIR:
+        return Refusal::Changed;
+    case EXDEV:
+        return Refusal::OtherMount;
+    case ETXTBSY:
+    case EWOULDBLOCK:
+        return Refusal::Busy;
+    default:
+        return Refusal::Failed;
     }
-    ::close(fd);
 }
 
-bool IsRegularFile(int fd)
+int Fail(Refusal& why, int error)
 {
+    why = RefusalOf(error);
+    return -1;
+}
+
+// The path without the separators it ends in (but "/" itself): the kernel
+// follows a link named "link/" whatever the open's flags say.
+std::string WithoutTrailingSeparators(const std::string& path)
+{
+    std::size_t end = path.size();
+    while (end > 1 && path[end - 1] == '/')
+        --end;
+    return path.substr(0, end);
+}
+
+// A bare name: one component, never "." or "..".
+bool IsBareName(std::string_view name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
+bool openat2Missing = false; // the kernel or its filter refused it once: do without from then on
+
+// Opens the name below parent without following a link anywhere or entering
+// another mount. Where the system has no openat2, a link is still refused by
+// O_NOFOLLOW and another mount told by its device.
+int OpenBelow(int parent, std::string_view name, int flags, Refusal& why)
+{
+    if (!IsBareName(name))
+        return Fail(why, ELOOP);
+    const std::string bare(name);
+    if (!openat2Missing) {
+        open_how how{};
+        how.flags = static_cast<std::uint64_t>(flags | O_NOFOLLOW | O_CLOEXEC);
+        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_NO_XDEV;
+        long fd;
+        do {
+            fd = ::syscall(SYS_openat2, parent, bare.c_str(), &how, sizeof how);
+        } while (fd < 0 && (errno == EINTR || errno == EAGAIN));
+        if (fd >= 0)
+            return static_cast<int>(fd);
+        if (errno != ENOSYS && errno != EPERM)
+            return Fail(why, errno);
+        openat2Missing = true;
+    }
+    const int fd = ::openat(parent, bare.c_str(), flags | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return Fail(why, errno);
+    struct stat above, below;
+    if (::fstat(parent, &above) != 0 || ::fstat(fd, &below) != 0 || above.st_dev != below.st_dev) {
+        ::close(fd);
+        return Fail(why, EXDEV);
+    }
+    return fd;
+}
+
+NodeKind KindOf(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return NodeKind::Regular;
+    if (S_ISDIR(mode))
+        return NodeKind::Folder;
+    if (S_ISLNK(mode))
+        return NodeKind::Link;
+    return NodeKind::Special;
+}
+
+FileId IdOfStat(const struct stat& st)
+{
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+std::string HandlePath(int fd)
+{
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// Gives the owner write permission through a handle that names the inode
+// itself, never a name that could have become a link meanwhile.
+void MakeWritable(int pathFd, const struct stat& st)
+{
+    if ((st.st_mode & S_IWUSR) == 0)
+        (void)::chmod(HandlePath(pathFd).c_str(), (st.st_mode & 07777) | S_IWUSR);
+}
+
+// Opens for writing the very inode pathFd names. Without /proc, the name is
+// opened again, still never following a link and refusing to wait on a FIFO,
+// and must still be the inode found.
+int ReopenForWriting(int folder, const std::string& name, int pathFd, FileId expected)
+{
+    constexpr int Flags = O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+    int fd = ::open(HandlePath(pathFd).c_str(), Flags);
+    if (fd >= 0 || errno != ENOENT)
+        return fd;
+    fd = ::openat(folder, name.c_str(), Flags | O_NOFOLLOW);
     struct stat st;
-    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// O_NONBLOCK only guards the open against FIFOs and leases held by others;
-// writes to the file itself should behave as usual.
-void MakeBlocking(int fd)
-{
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-}
-
-bool LockExclusively(int fd)
-{
-    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(IdOfStat(st) == expected))) {
+        ::close(fd);
+        errno = ELOOP;
+        return -1;
+    }
+    return fd;
 }
 
 // The kernel grants a write lease only while nobody else has the file open.
@@ -97,14 +196,28 @@ bool OpenElsewhere(int fd)
     return errno == EAGAIN || errno == EBUSY;
 }
 
-// The path without the separators it ends in (but "/" itself): the kernel
-// follows a link named "link/" whatever the open's flags say.
-std::string WithoutTrailingSeparators(const std::string& path)
+// O_NONBLOCK only guarded the open; writes to the file behave as usual.
+void MakeBlocking(int fd)
 {
-    std::size_t end = path.size();
-    while (end > 1 && path[end - 1] == '/')
-        --end;
-    return path.substr(0, end);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+}
+
+std::uint32_t FlagsOf(std::uint32_t fiemapFlags)
+{
+    std::uint32_t flags = 0;
+    if (fiemapFlags & FIEMAP_EXTENT_SHARED)
+        flags |= Extent::Shared;
+    if (fiemapFlags & (FIEMAP_EXTENT_DATA_INLINE | FIEMAP_EXTENT_DATA_TAIL | FIEMAP_EXTENT_NOT_ALIGNED))
+        flags |= Extent::Inline;
+    if (fiemapFlags & FIEMAP_EXTENT_ENCODED)
+        flags |= Extent::Encoded;
+    if (fiemapFlags & FIEMAP_EXTENT_UNKNOWN)
+        flags |= Extent::Unknown;
+    if (fiemapFlags & FIEMAP_EXTENT_DELALLOC)
+        flags |= Extent::Delayed;
+    return flags;
 }
 
 } // namespace
@@ -116,54 +229,66 @@ PosixServices::PosixServices()
     (void)std::signal(SIGIO, SIG_IGN);
 }
 
-bool PosixServices::ListFolder(const std::string& path, bool followLink, FolderListing& out)
+int PosixServices::OpenFolder(const std::string& path, bool lastIsListed, Refusal& why)
+{
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (lastIsListed ? O_NOFOLLOW : 0);
+    const int fd = ::open(WithoutTrailingSeparators(path).c_str(), flags);
+    return fd >= 0 ? fd : Fail(why, errno);
+}
+
+int PosixServices::OpenSubfolder(int parent, std::string_view name, Refusal& why)
+{
+    return OpenBelow(parent, name, O_RDONLY | O_DIRECTORY, why);
+}
+
+bool PosixServices::ListFolder(int folder, FolderListing& out)
 {
     out.Clear();
-    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
-    const int fd = ::open(followLink ? path.c_str() : WithoutTrailingSeparators(path).c_str(), flags);
-    if (fd < 0)
-        return false;
-    ReadAllEntries(fd, out);
-    ::close(fd);
-    return true;
+    return ReadAllEntries(folder, out);
 }
 
-PathInfo PosixServices::Inspect(const std::string& path)
+FileId PosixServices::IdOf(int fd)
 {
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0)
+    return ::fstat(fd, &st) == 0 ? IdOfStat(st) : FileId{};
+}
+
+FileSystemInfo PosixServices::FileSystemOf(int fd)
+{
+    return FileSystemOfHandle(fd);
+}
+
+Node PosixServices::Inspect(int folder, std::string_view name)
+{
+    struct stat st;
+    if (!IsBareName(name) || ::fstatat(folder, std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return {};
-    PathInfo info;
-    info.links = st.st_nlink;
-    if (S_ISREG(st.st_mode))
-        info.kind = PathKind::Regular;
-    else if (S_ISLNK(st.st_mode))
-        info.kind = PathKind::Link;
-    else
-        info.kind = PathKind::Other;
-    return info;
+    return {KindOf(st.st_mode), IdOfStat(st), static_cast<std::uint64_t>(st.st_nlink)};
 }
 
-void PosixServices::MakeWritable(const std::string& path)
+// The name is pinned first with a descriptor that opens nothing (O_PATH):
+// only when that is a regular file, and the one expected, is the inode itself
+// opened for writing. A device or FIFO put in its place meanwhile is never
+// opened, so opening cannot wake a reader or arm a device.
+int PosixServices::OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why)
 {
+    const int pathFd = OpenBelow(folder, name, O_PATH, why);
+    if (pathFd < 0)
+        return -1;
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return;
-    const mode_t mode = (st.st_mode & 07777) | S_IWUSR;
-    if (::fchmodat(AT_FDCWD, path.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0)
-        return;
-    if (errno == EOPNOTSUPP || errno == ENOTSUP)
-        ChmodThroughHandle(path);
-}
-
-int PosixServices::OpenForWriting(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (::fstat(pathFd, &st) != 0 || !S_ISREG(st.st_mode) || !(IdOfStat(st) == expected)) {
+        ::close(pathFd);
+        return Fail(why, ELOOP);
+    }
+    MakeWritable(pathFd, st);
+    const int fd = ReopenForWriting(folder, std::string(name), pathFd, expected);
+    const int openError = errno;
+    ::close(pathFd);
     if (fd < 0)
-        return -1;
-    if (!IsRegularFile(fd) || !LockExclusively(fd) || OpenElsewhere(fd)) {
+        return Fail(why, openError);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || OpenElsewhere(fd)) {
         ::close(fd);
-        return -1;
+        return Fail(why, EWOULDBLOCK);
     }
     MakeBlocking(fd);
     return fd;
@@ -177,13 +302,24 @@ std::int64_t PosixServices::Size(int fd)
     return static_cast<std::int64_t>(st.st_size);
 }
 
-long PosixServices::Write(int fd, const void* data, std::size_t count)
+long PosixServices::Write(int fd, const void* data, std::size_t count, std::int64_t offset)
 {
     ssize_t written;
     do {
-        written = ::write(fd, data, count);
+        written = ::pwrite(fd, data, count, offset);
     } while (written < 0 && errno == EINTR);
     return static_cast<long>(written);
+}
+
+void PosixServices::StartWriteOut(int fd, std::int64_t offset, std::int64_t count)
+{
+    (void)::sync_file_range(fd, offset, count, SYNC_FILE_RANGE_WRITE);
+}
+
+void PosixServices::WaitWrittenOut(int fd, std::int64_t offset, std::int64_t count)
+{
+    (void)::sync_file_range(fd, offset, count,
+                            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
 }
 
 bool PosixServices::Flush(int fd)
@@ -195,15 +331,48 @@ bool PosixServices::Flush(int fd)
     return result == 0;
 }
 
+bool PosixServices::ReadExtents(int fd, ExtentMap& out)
+{
+    out.clear();
+    constexpr std::uint32_t Batch = 64;
+    alignas(fiemap) char buffer[sizeof(fiemap) + Batch * sizeof(fiemap_extent)];
+    auto* map = reinterpret_cast<fiemap*>(buffer);
+    for (std::uint64_t start = 0;;) {
+        std::memset(buffer, 0, sizeof buffer);
+        map->fm_start = start;
+        map->fm_length = FIEMAP_MAX_OFFSET - start;
+        map->fm_extent_count = Batch;
+        if (::ioctl(fd, FS_IOC_FIEMAP, map) != 0) {
+            out.clear();
+            return false;
+        }
+        if (map->fm_mapped_extents == 0)
+            return true;
+        for (std::uint32_t i = 0; i < map->fm_mapped_extents; ++i) {
+            const fiemap_extent& e = map->fm_extents[i];
+            out.push_back({e.fe_logical, e.fe_physical, e.fe_length, FlagsOf(e.fe_flags)});
+            if (e.fe_flags & FIEMAP_EXTENT_LAST)
+                return true;
+        }
+        const fiemap_extent& last = map->fm_extents[map->fm_mapped_extents - 1];
+        start = last.fe_logical + last.fe_length;
+    }
+}
+
 void PosixServices::Close(int fd)
 {
     // Not retried on EINTR: Linux has released the descriptor either way.
     (void)::close(fd);
 }
 
-void PosixServices::Remove(const std::string& path)
+bool PosixServices::Remove(int folder, std::string_view name, FileId expected)
 {
-    (void)::unlink(path.c_str());
+    const Node node = Inspect(folder, name);
+    if (node.kind == NodeKind::Missing)
+        return true;
+    if (!(node.id == expected))
+        return false;
+    return ::unlinkat(folder, std::string(name).c_str(), 0) == 0 || errno == ENOENT;
 }
 
 std::uint32_t PosixServices::TickCount()

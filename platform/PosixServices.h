@@ -10,15 +10,21 @@ class PosixServices final : public FileServices {
 public:
     PosixServices();
 
-    bool ListFolder(const std::string& path, bool followLink, FolderListing& out) override;
-    PathInfo Inspect(const std::string& path) override;
-    void MakeWritable(const std::string& path) override;
-    int OpenForWriting(const std::string& path) override;
+    int OpenFolder(const std::string& path, bool lastIsListed, Refusal& why) override;
+    int OpenSubfolder(int parent, std::string_view name, Refusal& why) override;
+    bool ListFolder(int folder, FolderListing& out) override;
+    FileId IdOf(int fd) override;
+    FileSystemInfo FileSystemOf(int fd) override;
+    Node Inspect(int folder, std::string_view name) override;
+    int OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why) override;
     std::int64_t Size(int fd) override;
-    long Write(int fd, const void* data, std::size_t count) override;
+    long Write(int fd, const void* data, std::size_t count, std::int64_t offset) override;
+    void StartWriteOut(int fd, std::int64_t offset, std::int64_t count) override;
+    void WaitWrittenOut(int fd, std::int64_t offset, std::int64_t count) override;
     bool Flush(int fd) override;
+    bool ReadExtents(int fd, ExtentMap& out) override;
     void Close(int fd) override;
-    void Remove(const std::string& path) override;
+    bool Remove(int folder, std::string_view name, FileId expected) override;
     std::uint32_t TickCount() override;
 };
 
