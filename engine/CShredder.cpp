@@ -1,7 +1,7 @@
 #include "engine/CShredder.h"
 
+#include "engine/FolderPath.h"
 #include "engine/RunView.h"
-#include "platform/FileServices.h"
 
 #include <functional>
 #include <set>
@@ -21,30 +21,43 @@ void CShredder::Run(int method)
         bool& running;
         ~Ended() { running = false; }
     } ended{running_};
+    report_ = {};
     view_->ShowPreparing();
     BuildFileList();
     if (Stop) { // stopped or left while the folders were being read
         Stop = false;
         return;
     }
-    switch (method) {
-    case MethodFast:
-        WipeFast();
-        break;
-    case MethodBalanced:
-        WipeBalanced();
-        break;
-    case MethodThorough:
-        WipeThorough();
-        break;
-    case MethodDoD:
-        WipeDoD();
-        break;
-    default:
-        break;
+    try {
+        switch (method) {
+        case MethodFast:
+            WipeFast();
+            break;
+        case MethodBalanced:
+            WipeBalanced();
+            break;
+        case MethodThorough:
+            WipeThorough();
+            break;
+        case MethodDoD:
+            WipeDoD();
+            break;
+        default:
+            return;
+        }
+    } catch (...) {
+        ShowReport(); // what remains so far, before the error that ended the run
+        throw;
     }
     // A stop pressed in the method's last pump, after its last look at the flag.
     Stop = false;
+    ShowReport();
+}
+
+void CShredder::ShowReport()
+{
+    if (!report_.Empty())
+        view_->ShowReport(report_);
 }
 
 namespace {
@@ -96,72 +109,135 @@ void CShredder::BuildFileList()
         if (isFolder && (path.empty() || path.back() != '/'))
             path += '/';
         const bool lookUp = expanded.MayHaveAdded(path);
-        if (!isFolder) {
-            if (lookUp)
-                Files.Append(path);
-            else
-                Files.AppendNew(path, {});
-        } else {
+        if (isFolder)
             ScanFolder(path, Files, lookUp);
-        }
+        else
+            AddListedFile(path, lookUp);
         expanded.Add(path, isFolder);
     }
 }
 
+// A listed file is reached from its folder by the path the user gave (links
+// on the way included), and is whatever its own name is: a link is a link.
+// What it is now is remembered, so that the run touches nothing else there.
+void CShredder::AddListedFile(const std::string& path, bool lookUp)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t baseLength = slash == std::string::npos ? 0 : slash + 1;
+    const std::string folder = path.substr(0, baseLength);
+    const std::string_view name = std::string_view(path).substr(baseLength);
+    FileId id;
+    Refusal why = Refusal::None;
+    const int fd = fs_->OpenFolder(folder, false, why);
+    if (fd >= 0) {
+        const bool system = fs_->FileSystemOf(fd).system;
+        id = fs_->Inspect(fd, name).id;
+        fs_->Close(fd);
+        if (system) {
+            report_.Add(path, Remains::SystemFileSystem);
+            return;
+        }
+    }
+    Files.StartBase({baseLength, false});
+    if (lookUp)
+        Files.Append(path, id);
+    else
+        Files.AppendNew(path, {}, id);
+}
+
 namespace {
 
-// One folder whose scan is under way: its path and the entries not yet visited.
+// One folder whose scan is under way: its path, its device and the entries not yet visited.
 struct ScanFrame {
     std::string folder;
-    sorvex::FolderListing entries;
+    std::uint64_t dev = 0;
+    FolderListing entries;
 };
+
+// Why a folder below a listed one is not expanded.
+Remains WhyNotEntered(Refusal why)
+{
+    switch (why) {
+    case Refusal::OtherMount:
+        return Remains::OtherFileSystem;
+    case Refusal::Changed:
+        return Remains::Changed;
+    default:
+        return Remains::FolderUnreadable;
+    }
+}
 
 } // namespace
 
 // Depth first, with the paths below a subfolder at the place where it was met.
-// An explicit stack instead of recursion: any depth, and one folder open at a time.
+// An explicit stack instead of recursion: any depth, with a bounded number of
+// folders open. Each subfolder is opened from its parent by its bare name, so
+// a link or another mount below the listed folder is never entered.
 // Messages are pumped once for every folder whose scan ends or cannot start,
 // never for a folder left because of a stop.
 void CShredder::ScanFolder(const std::string& folder, PathList& target, bool lookUp)
 {
+    FolderPath path(*fs_);
     std::vector<ScanFrame> frames(1);
     frames[0].folder = folder;
-    // The listed folder itself may be reached through a link; nothing below it is.
-    if (!fs_->ListFolder(folder, true, frames[0].entries)) {
+    Refusal why = path.OpenBase(folder, true);
+    if (why == Refusal::None && fs_->FileSystemOf(path.Deepest(why)).system) {
+        report_.Add(folder, Remains::SystemFileSystem);
         view_->Pump();
         return;
     }
+    if (why != Refusal::None || !fs_->ListFolder(path.Deepest(why), frames[0].entries)) {
+        report_.Add(folder, Remains::FolderUnreadable);
+        view_->Pump();
+        return;
+    }
+    frames[0].dev = path.DeepestId().dev;
+    target.StartBase({folder.size(), true});
     // Every folder is reached once, by its own name in its parent, so its
     // paths are new unless the folder repeats a name: from there on, look up.
     lookUp = lookUp || !frames[0].entries.NamesAreDistinct();
     std::size_t depth = 1;
+    const auto leave = [&] {
+        if (--depth > 0)
+            path.Up();
+    };
     while (depth > 0) {
         ScanFrame& frame = frames[depth - 1];
         std::string_view name;
         bool isFolder = false;
-        if (!frame.entries.Next(name, isFolder)) {
-            --depth;
+        std::uint64_t ino = 0;
+        if (!frame.entries.Next(name, isFolder, ino)) {
+            leave();
             view_->Pump();
             continue;
         }
         if (Stop) {
-            --depth;
+            leave();
             continue;
         }
         if (!isFolder) {
             if (lookUp)
-                target.Append(frame.folder, name);
+                target.Append(frame.folder, name, {frame.dev, ino});
             else
-                target.AppendNew(frame.folder, name);
+                target.AppendNew(frame.folder, name, {frame.dev, ino});
             continue;
         }
         std::string child = frame.folder;
         child.append(name).push_back('/');
+        why = path.Down(name);
+        if (why != Refusal::None) {
+            report_.Add(child, WhyNotEntered(why));
+            view_->Pump();
+            continue;
+        }
         if (frames.size() == depth)
             frames.emplace_back();
         ScanFrame& next = frames[depth];
         next.folder = std::move(child);
-        if (!fs_->ListFolder(next.folder, false, next.entries)) {
+        next.dev = path.DeepestId().dev;
+        if (!fs_->ListFolder(path.Deepest(why), next.entries)) {
+            report_.Add(next.folder, Remains::FolderUnreadable);
+            path.Up();
             view_->Pump();
             continue;
         }

@@ -2,12 +2,16 @@
 
 #include "engine/PathList.h"
 #include "engine/Pattern.h"
+#include "engine/RunReport.h"
+#include "platform/FileServices.h"
 
 #include <string>
+#include <string_view>
 
 namespace sorvex {
 class EntrySource;
-class FileServices;
+class FolderPath;
+class LandingCheck;
 class OpenFile;
 class RunView;
 } // namespace sorvex
@@ -17,7 +21,10 @@ enum WipeMethod : int { MethodFast = 1, MethodBalanced = 2, MethodThorough = 3, 
 
 // The shredding job: expands the listed entries into Files, then destroys
 // every file of it with one of the four methods, reporting into its view and
-// pumping messages there so that "Стоп" is answered at once.
+// pumping messages there so that "Стоп" is answered at once. Nothing outside
+// the list is touched: every file is reached again name by name from its
+// listed folder, never through a link or into another mount, and only while
+// it is still the file that was found there.
 class CShredder {
 public:
     CShredder();
@@ -40,6 +47,9 @@ public:
     void WipeThorough();
     void WipeDoD();
 
+    // What the last run could not destroy for certain.
+    const sorvex::RunReport& Report() const { return report_; }
+
     // Where a run reads its entries and shows itself: the pages, or a test's stand-ins.
     void UseEntries(sorvex::EntrySource* entries) { entries_ = entries; }
     void UseView(sorvex::RunView* view) { view_ = view; }
@@ -47,17 +57,37 @@ public:
     void UseServices(sorvex::FileServices& services) { fs_ = &services; }
 
 private:
+    // What may be done to a file of Files once it has been reached again.
+    enum class Treatment { Overwrite, NameOnly, Skip };
+    // A file reached again: its folder's descriptor and its name there.
+    struct Reached {
+        int folder = -1;
+        std::string_view name;
+        sorvex::FileId id;
+        bool inPlace = false; // its file system overwrites in place
+    };
+
+    void AddListedFile(const std::string& path, bool lookUp);
+    Treatment Reach(std::size_t index, sorvex::FolderPath& folders, Reached& file);
+    Treatment Unreachable(std::string_view path, sorvex::Refusal why);
+    int OpenForWriting(std::string_view path, const Reached& file);
     void WipeInPasses(int passes, const sorvex::Block& pattern);
-    bool OverwriteInPasses(const std::string& path, int passes, const sorvex::Block& pattern);
-    bool OverwritePass(const std::string& path, int passes, const sorvex::Block& pattern);
-    void StopSequence(sorvex::OpenFile& file, const std::string& path);
-    bool NameOnly(const std::string& path);
+    bool OverwriteInPasses(std::string_view path, const Reached& file, int fd, int passes,
+                           const sorvex::Block& pattern);
+    void StopSequence(sorvex::OpenFile& open, std::string_view path, const Reached& file,
+                      const sorvex::LandingCheck& landing, bool partlyWritten);
+    void RemoveName(std::string_view path, const Reached& file);
+    bool StopAfterFile();
     void ClosingSteps();
+    void ShowReport();
 
     sorvex::FileServices* fs_;
     sorvex::EntrySource* entries_ = nullptr;
     sorvex::RunView* view_ = nullptr;
     bool running_ = false;
+    sorvex::RunReport report_;
+    // The file system of the base last opened by Reach.
+    sorvex::FileSystemInfo baseFileSystem_;
 };
 
 extern CShredder Shredder;

@@ -1,17 +1,23 @@
 #include "engine/CShredder.h"
 
 #include "engine/Error.h"
+#include "engine/FolderPath.h"
+#include "engine/Landing.h"
 #include "engine/OpenFile.h"
 #include "engine/RunView.h"
-#include "platform/FileServices.h"
 
 using namespace sorvex;
 
 namespace {
 
-[[noreturn]] void CannotWrite(const std::string& path)
+[[noreturn]] void CannotOpen(std::string_view path)
 {
-    throw Error("Cannot write file " + path);
+    throw Error("Cannot open file " + std::string(path));
+}
+
+[[noreturn]] void CannotWrite(std::string_view path)
+{
+    throw Error("Cannot write file " + std::string(path));
 }
 
 } // namespace
@@ -31,99 +37,210 @@ void CShredder::WipeDoD()
     WipeInPasses(5, DodBlock(fs_->TickCount()));
 }
 
-// A link is deleted as a link, and a file that other names still share is
-// only unlinked here: its content is theirs too.
-bool CShredder::NameOnly(const std::string& path)
+// Reaches file index of Files again, from its base name by name, and decides
+// what may be done to it there. A file that is no longer the one found, or
+// that the run must leave alone, is put in the report and skipped. A link is
+// deleted as a link, and a file that other names still share is only
+// unlinked: its content is theirs too.
+CShredder::Treatment CShredder::Reach(std::size_t index, FolderPath& folders, Reached& file)
 {
-    const sorvex::PathInfo info = fs_->Inspect(path);
-    return info.kind == sorvex::PathKind::Link || (info.kind == sorvex::PathKind::Regular && info.links > 1);
+    const std::string_view path = Files[index];
+    const PathList::Base base = Files.BaseOf(index);
+    const std::string basePath(path.substr(0, base.length));
+    Refusal why = Refusal::None;
+    if (!folders.IsAt(basePath, base.listedFolder)) {
+        why = folders.OpenBase(basePath, base.listedFolder);
+        if (why != Refusal::None)
+            return Unreachable(path, why);
+        baseFileSystem_ = fs_->FileSystemOf(folders.Deepest(why));
+    }
+    if (baseFileSystem_.system) {
+        report_.Add(path, Remains::SystemFileSystem);
+        return Treatment::Skip;
+    }
+    const std::string_view below = path.substr(base.length);
+    const std::size_t nameAt = below.rfind('/') + 1; // 0 where there is none
+    why = folders.GoTo(below.substr(0, nameAt));
+    file.folder = why == Refusal::None ? folders.Deepest(why) : -1;
+    if (file.folder < 0)
+        return Unreachable(path, why);
+    file.name = below.substr(nameAt);
+    file.id = Files.IdOf(index);
+    file.inPlace = baseFileSystem_.overwritesInPlace;
+    const Node node = fs_->Inspect(file.folder, file.name);
+    if (node.kind == NodeKind::Missing)
+        CannotOpen(path);
+    Remains skip = Remains::Changed;
+    if (node.kind != NodeKind::Folder && node.id.dev != folders.DeepestId().dev)
+        skip = Remains::OtherFileSystem; // a file mounted over this name
+    else if (node.id == file.id && node.kind == NodeKind::Special)
+        skip = Remains::NotAPlainFile;
+    else if (node.id == file.id && node.kind == NodeKind::Link)
+        return Treatment::NameOnly;
+    else if (node.id == file.id && node.kind == NodeKind::Regular) {
+        if (node.links == 1)
+            return Treatment::Overwrite;
+        report_.Add(path, Remains::OtherNames);
+        return Treatment::NameOnly;
+    }
+    report_.Add(path, skip);
+    return Treatment::Skip;
+}
+
+// A folder on the way that is gone, or a file that cannot be opened, ends the
+// run with the error; one that is no longer what was found is left alone.
+CShredder::Treatment CShredder::Unreachable(std::string_view path, Refusal why)
+{
+    if (why == Refusal::Changed)
+        report_.Add(path, Remains::Changed);
+    else if (why == Refusal::OtherMount)
+        report_.Add(path, Remains::OtherFileSystem);
+    else
+        CannotOpen(path);
+    return Treatment::Skip;
+}
+
+// -1 when the file is to be left alone after all (it is then in the report).
+int CShredder::OpenForWriting(std::string_view path, const Reached& file)
+{
+    Refusal why = Refusal::None;
+    const int fd = fs_->OpenForWriting(file.folder, file.name, file.id, why);
+    if (fd < 0)
+        Unreachable(path, why);
+    return fd;
+}
+
+void CShredder::RemoveName(std::string_view path, const Reached& file)
+{
+    if (!fs_->Remove(file.folder, file.name, file.id))
+        report_.Add(path, Remains::NotDeleted);
+}
+
+// "Стоп" and "Выход" are answered before the next file is touched: the
+// file just handled is gone, the rest keep their names and their bytes.
+bool CShredder::StopAfterFile()
+{
+    if (!Stop)
+        return false;
+    Stop = false;
+    view_->Fill(Bar::Overall);
+    ClosingSteps();
+    return true;
 }
 
 void CShredder::WipeInPasses(int passes, const Block& pattern)
 {
+    FolderPath folders(*fs_);
     view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
     for (std::size_t i = 0; i < Files.Count(); ++i) {
-        const std::string path(Files[i]);
+        const std::string_view path = Files[i];
         view_->ShowPath(path);
-        const bool nameOnly = NameOnly(path);
-        if (!nameOnly)
-            fs_->MakeWritable(path);
+        Reached file;
+        const Treatment treatment = Reach(i, folders, file);
         view_->SetPosition(Bar::File, 0);
-        if (!nameOnly && !OverwriteInPasses(path, passes, pattern))
-            return; // stopped: the stop sequence has ended the method
+        bool remove = treatment != Treatment::Skip;
+        if (treatment == Treatment::Overwrite) {
+            const int fd = OpenForWriting(path, file);
+            remove = fd >= 0;
+            if (remove && !OverwriteInPasses(path, file, fd, passes, pattern))
+                return; // stopped: the stop sequence has ended the method
+        }
         view_->Step(Bar::Overall);
         view_->Pump();
-        fs_->Remove(path);
+        if (remove)
+            RemoveName(path, file);
+        if (StopAfterFile())
+            return;
     }
     ClosingSteps();
 }
 
-bool CShredder::OverwriteInPasses(const std::string& path, int passes, const Block& pattern)
+namespace {
+
+void ReportLanding(RunReport& report, std::string_view path, const LandingCheck& landing)
 {
-    for (int pass = 0; pass < passes; ++pass) {
-        if (!OverwritePass(path, passes, pattern))
-            return false;
-    }
-    return true;
+    if (landing.Result() == LandingCheck::Verdict::Elsewhere)
+        report.Add(path, Remains::NotInPlace);
+    else if (landing.Result() == LandingCheck::Verdict::Unchecked)
+        report.Add(path, Remains::NotChecked);
 }
 
-// Rewrites the file from its first byte with (size div 256) + 1 blocks, then
-// flushes it to the medium. Only the bytes the file had when the pass began
-// must be overwritten: a failure in the block past them is let go.
-bool CShredder::OverwritePass(const std::string& path, int passes, const Block& pattern)
+} // namespace
+
+// Each pass rewrites the file from its first byte with (size div 256) + 1
+// blocks, then flushes it to the medium; the file stays open for all passes,
+// so every pass writes the same inode. Only the bytes the file had when the
+// pass began must be overwritten: a failure in the block past them is let go.
+bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, int fd, int passes, const Block& pattern)
 {
-    OpenFile file(*fs_, path);
-    const std::int64_t size = fs_->Size(file.Fd());
-    if (size < 0)
-        CannotWrite(path);
-    const std::int64_t blocks = size / BlockSize + 1;
-    view_->SetRange(Bar::File, 0, passes * blocks);
-    for (std::int64_t block = 0; block < blocks; ++block) {
-        const long written = fs_->Write(file.Fd(), pattern.data(), BlockSize);
-        if (written < BlockSize && block * BlockSize + (written > 0 ? written : 0) < size)
+    OpenFile open(*fs_, fd);
+    LandingCheck landing;
+    for (int pass = 0; pass < passes; ++pass) {
+        const std::int64_t size = fs_->Size(fd);
+        if (size < 0)
             CannotWrite(path);
-        view_->Pump();
-        view_->Step(Bar::File);
-        if (Stop) {
-            StopSequence(file, path);
-            return false;
+        if (pass == 0)
+            landing.Begin(*fs_, fd, size, file.inPlace);
+        const std::int64_t blocks = size / BlockSize + 1;
+        view_->SetRange(Bar::File, 0, passes * blocks);
+        for (std::int64_t block = 0; block < blocks; ++block) {
+            const long written = fs_->Write(fd, pattern.data(), BlockSize, block * BlockSize);
+            if (written < BlockSize && block * BlockSize + (written > 0 ? written : 0) < size)
+                CannotWrite(path);
+            view_->Pump();
+            view_->Step(Bar::File);
+            if (Stop) {
+                StopSequence(open, path, file, landing, pass == 0);
+                return false;
+            }
         }
+        if (!fs_->Flush(fd))
+            CannotWrite(path);
+        landing.AfterPass(*fs_, fd);
     }
-    if (!fs_->Flush(file.Fd()))
-        CannotWrite(path);
+    ReportLanding(report_, path, landing);
     return true;
 }
 
 // Ends the method at once: the file in hand is deleted as it stands.
-void CShredder::StopSequence(OpenFile& file, const std::string& path)
+void CShredder::StopSequence(OpenFile& open, std::string_view path, const Reached& file, const LandingCheck& landing,
+                             bool partlyWritten)
 {
     Stop = false;
     view_->Fill(Bar::Overall);
     view_->Fill(Bar::File);
-    fs_->Flush(file.Fd()); // what was overwritten must reach the medium before the name goes
-    file.Close();
-    fs_->Remove(path);
+    fs_->Flush(open.Fd()); // what was overwritten must reach the medium before the name goes
+    open.Close();
+    RemoveName(path, file);
+    if (partlyWritten)
+        report_.Add(path, Remains::Stopped);
+    else
+        ReportLanding(report_, path, landing);
     ClosingSteps();
 }
 
 void CShredder::WipeFast()
 {
+    FolderPath folders(*fs_);
     view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
     for (std::size_t i = 0; i < Files.Count(); ++i) {
-        const std::string path(Files[i]);
+        const std::string_view path = Files[i];
         view_->ShowPath(path);
-        if (!NameOnly(path)) {
-            fs_->MakeWritable(path);
-            OpenFile(*fs_, path).Close(); // proves the file can be opened for writing
+        Reached file;
+        const Treatment treatment = Reach(i, folders, file);
+        bool remove = treatment != Treatment::Skip;
+        if (treatment == Treatment::Overwrite) {
+            const int fd = OpenForWriting(path, file); // proves the file can be opened for writing
+            remove = fd >= 0;
+            if (remove)
+                fs_->Close(fd);
         }
-        fs_->Remove(path);
+        if (remove)
+            RemoveName(path, file);
         view_->Step(Bar::Overall);
         view_->Pump();
-        if (Stop) {
-            Stop = false;
-            view_->Fill(Bar::Overall);
-            break;
-        }
+        if (StopAfterFile())
+            return;
     }
     ClosingSteps();
 }

@@ -1,15 +1,8 @@
 #include "engine/OpenFile.h"
 
-#include "engine/Error.h"
 #include "platform/FileServices.h"
 
 namespace sorvex {
-
-OpenFile::OpenFile(FileServices& fs, const std::string& path) : fs_(fs), fd_(fs.OpenForWriting(path))
-{
-    if (fd_ < 0)
-        throw Error("Cannot open file " + path);
-}
 
 void OpenFile::Close()
 {

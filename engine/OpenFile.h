@@ -1,16 +1,13 @@
 #pragma once
 
-#include <string>
-
 namespace sorvex {
 
 class FileServices;
 
-// A file opened for writing for one pass; closed when the pass is left in any way.
-// Refusal raises "Cannot open file <path>" with the path exactly as held.
+// A file opened for writing, closed when it is left in any way.
 class OpenFile {
 public:
-    OpenFile(FileServices& fs, const std::string& path);
+    OpenFile(FileServices& fs, int fd) : fs_(fs), fd_(fd) {}
     ~OpenFile() { Close(); }
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;

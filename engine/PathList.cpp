@@ -1,7 +1,9 @@
 #include "engine/PathList.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 
 namespace sorvex {
@@ -11,17 +13,41 @@ std::string_view PathList::operator[](std::size_t index) const
     const char* entry = starts_[index / StartsBlock][index % StartsBlock];
     Length length;
     std::memcpy(&length, entry, sizeof length);
-    return {entry + sizeof length, length};
+    return {entry + HeaderSize, length};
 }
 
-// Joins folder + name behind its length prefix at the free end of the last
-// chunk, or of a new one; the entry is kept only by Keep.
-const char* PathList::Join(std::string_view folder, std::string_view name)
+FileId PathList::IdOf(std::size_t index) const
+{
+    const char* entry = starts_[index / StartsBlock][index % StartsBlock];
+    FileId id;
+    std::memcpy(&id.dev, entry + sizeof(Length), sizeof id.dev);
+    std::memcpy(&id.ino, entry + sizeof(Length) + sizeof id.dev, sizeof id.ino);
+    return id;
+}
+
+void PathList::StartBase(Base base)
+{
+    if (!bases_.empty() && bases_.back().first == count_)
+        bases_.back().second = base;
+    else
+        bases_.emplace_back(count_, base);
+}
+
+PathList::Base PathList::BaseOf(std::size_t index) const
+{
+    const auto after = std::upper_bound(bases_.begin(), bases_.end(), index,
+                                        [](std::size_t i, const auto& base) { return i < base.first; });
+    return after == bases_.begin() ? Base{} : std::prev(after)->second;
+}
+
+// Joins folder + name behind its header at the free end of the last chunk,
+// or of a new one; the entry is kept only by Keep.
+const char* PathList::Join(std::string_view folder, std::string_view name, FileId id)
 {
     const std::size_t length = folder.size() + name.size();
     if (length > UINT32_MAX || count_ >= UINT32_MAX - 1)
         throw std::length_error("path list full");
-    const std::size_t bytes = sizeof(Length) + length;
+    const std::size_t bytes = HeaderSize + length;
     if (chunks_.empty() || chunkUsed_ + bytes > chunkSizes_.back()) {
         const std::size_t size = bytes > ChunkSize ? bytes : ChunkSize;
         chunks_.push_back(std::make_unique_for_overwrite<char[]>(size));
@@ -31,10 +57,12 @@ const char* PathList::Join(std::string_view folder, std::string_view name)
     char* entry = chunks_.back().get() + chunkUsed_;
     const auto prefix = static_cast<Length>(length);
     std::memcpy(entry, &prefix, sizeof prefix);
+    std::memcpy(entry + sizeof prefix, &id.dev, sizeof id.dev);
+    std::memcpy(entry + sizeof prefix + sizeof id.dev, &id.ino, sizeof id.ino);
     if (!folder.empty())
-        std::memcpy(entry + sizeof prefix, folder.data(), folder.size());
+        std::memcpy(entry + HeaderSize, folder.data(), folder.size());
     if (!name.empty())
-        std::memcpy(entry + sizeof prefix + folder.size(), name.data(), name.size());
+        std::memcpy(entry + HeaderSize + folder.size(), name.data(), name.size());
     return entry;
 }
 
@@ -42,7 +70,7 @@ void PathList::Keep(const char* entry)
 {
     Length length;
     std::memcpy(&length, entry, sizeof length);
-    chunkUsed_ += sizeof length + length;
+    chunkUsed_ += HeaderSize + length;
     if (count_ % StartsBlock == 0)
         starts_.push_back(std::make_unique_for_overwrite<const char*[]>(StartsBlock));
     starts_.back()[count_ % StartsBlock] = entry;
@@ -55,12 +83,12 @@ std::uint32_t PathList::HashOf(std::string_view path)
     return static_cast<std::uint32_t>(std::hash<std::string_view>{}(path));
 }
 
-bool PathList::Append(std::string_view folder, std::string_view name)
+bool PathList::Append(std::string_view folder, std::string_view name, FileId id)
 {
     FileTheRest();
     // Joined in place, then looked up: a duplicate simply is not kept.
-    const char* entry = Join(folder, name);
-    const std::string_view path(entry + sizeof(Length), folder.size() + name.size());
+    const char* entry = Join(folder, name, id);
+    const std::string_view path(entry + HeaderSize, folder.size() + name.size());
     const std::uint32_t hash = HashOf(path);
     if (Held(path, hash))
         return false;
@@ -71,9 +99,9 @@ bool PathList::Append(std::string_view folder, std::string_view name)
     return true;
 }
 
-void PathList::AppendNew(std::string_view folder, std::string_view name)
+void PathList::AppendNew(std::string_view folder, std::string_view name, FileId id)
 {
-    Keep(Join(folder, name));
+    Keep(Join(folder, name, id));
 }
 
 bool PathList::Held(std::string_view path, std::uint32_t hash) const

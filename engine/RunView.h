@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/RunReport.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,6 +39,8 @@ public:
     virtual void ClosingSteps() = 0;
     // Handles every pending message, then returns.
     virtual void Pump() = 0;
+    // Tells the user, after the closing steps, what the run could not destroy for certain.
+    virtual void ShowReport(const RunReport& report) = 0;
 
 protected:
     ~RunView() = default;

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/FileServices.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sorvex {
+
+// A chain of open folders: a base opened by its path, and below it folders
+// each opened from the one above by its bare name, never through a link and
+// never into another mount. Each keeps its identity from when it was opened.
+// At most a fixed number of descriptors stay open however deep the chain
+// goes; a folder whose descriptor was let go is opened again from the nearest
+// open one above it, and must still be the folder it was.
+class FolderPath {
+public:
+    explicit FolderPath(FileServices& fs) : fs_(fs) {}
+    ~FolderPath() { Clear(); }
+    FolderPath(const FolderPath&) = delete;
+    FolderPath& operator=(const FolderPath&) = delete;
+
+    // Starts over at a base folder (see FileServices::OpenFolder).
+    Refusal OpenBase(const std::string& path, bool listed);
+    bool IsAt(const std::string& base, bool listed) const;
+    // Goes down into the folder called name in the deepest one.
+    Refusal Down(std::string_view name);
+    void Up();
+    // Goes to the folder below the base that below names ("a/b/", or "" for
+    // the base itself), keeping what the way there shares with the way here.
+    Refusal GoTo(std::string_view below);
+    std::size_t Depth() const { return levels_.empty() ? 0 : levels_.size() - 1; }
+    bool Empty() const { return levels_.empty(); }
+
+    // The deepest folder's descriptor, opened again if it was let go; -1 and why when it cannot be.
+    int Deepest(Refusal& why);
+    FileId DeepestId() const { return levels_.back().id; }
+    void Clear();
+
+    static constexpr std::size_t MaxOpen = 64;
+
+private:
+    struct Level {
+        std::string name;
+        FileId id;
+        int fd = -1;
+    };
+    Refusal Reopen(std::size_t level);
+    void Push(std::string_view name, int fd);
+    void KeepFewOpen();
+
+    FileServices& fs_;
+    std::vector<Level> levels_; // [0] is the base
+    std::string base_;
+    bool listed_ = false;
+    std::size_t open_ = 0;
+};
+
+} // namespace sorvex
