@@ -11,7 +11,8 @@ public:
     QStringList ChooseFiles(QWidget* parent, const QString& title, const QString& startWith) override
     {
         QFileDialog dialog(parent, title);
-        dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+        dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails |
+                          QFileDialog::DontResolveSymlinks);
         dialog.setFileMode(QFileDialog::ExistingFiles);
         dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
         // Shown as "( *.* )", matched as "*": on Linux "*.*" would hide names without a dot.
@@ -29,7 +30,8 @@ public:
     QString ChooseFolder(QWidget* parent, const QString& title, const QString& startAt) override
     {
         QFileDialog dialog(parent, title, startAt);
-        dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
+        dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly |
+                          QFileDialog::DontResolveSymlinks);
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
         dialog.setWindowModality(Qt::ApplicationModal);

@@ -18,6 +18,7 @@ void ShowErrorBox(const QString& message)
 {
     QMessageBox box(QMessageBox::Critical, AppTitle, ErrorBoxText(message), QMessageBox::Ok,
                     QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText); // it may hold a file's name
     box.exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include "pages/Dispatch.h"
 #include "pages/Pump.h"
+#include "pages/RawPath.h"
 #include "pages/frmSposob.h"
 #include "pages/frmStart.h"
 #include "ui_frmAddFiles.h"
@@ -25,10 +26,12 @@ TfrmAddFile* frmAddFile = nullptr;
 namespace sorvex {
 
 static constexpr int ImageIndexRole = Qt::UserRole;
+static constexpr int PathRole = Qt::UserRole + 1;
 
-EntryItem::EntryItem(const QString& caption, int imageIndex, const QIcon& icon) : QListWidgetItem(icon, caption)
+EntryItem::EntryItem(const QByteArray& path, int imageIndex, const QIcon& icon) : QListWidgetItem(icon, CaptionOf(path))
 {
     setData(ImageIndexRole, imageIndex);
+    setData(PathRole, path);
 }
 
 bool EntryItem::operator<(const QListWidgetItem& other) const
@@ -39,6 +42,11 @@ bool EntryItem::operator<(const QListWidgetItem& other) const
 int ImageIndexOf(const QListWidgetItem* item)
 {
     return item->data(ImageIndexRole).toInt();
+}
+
+QByteArray PathOf(const QListWidgetItem* item)
+{
+    return item->data(PathRole).toByteArray();
 }
 
 } // namespace sorvex
@@ -79,19 +87,24 @@ TfrmAddFile::TfrmAddFile() : Page({259, 108}, Frame::Dialog)
     lst->setFocus();
 }
 
-// The local path a dropped url names, or an empty string. Urls naming another
-// machine are not local even with the file scheme.
-static QString LocalPathOf(const QUrl& url)
+// The bytes of the local path a dropped url names, or an empty array. Urls
+// naming another machine are not local even with the file scheme. The path's
+// bytes are taken as the url encodes them, so a name that is not UTF-8 is kept.
+static QByteArray LocalPathOf(const QUrl& url)
 {
     if (!url.isLocalFile())
         return {};
     const QString host = url.host();
     if (!host.isEmpty() && host != u"localhost" && host != QSysInfo::machineHostName())
         return {};
-    const QString path = url.path(QUrl::FullyDecoded); // toLocalFile would keep the host
-    if (!QDir::isAbsolutePath(path))
+    QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!path.startsWith('/'))
         return {};
-    return QDir::cleanPath(path); // no trailing separator, except for "/" itself
+    while (path.contains("//"))
+        path.replace("//", "/");
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1); // no trailing separator, except for "/" itself
+    return path;
 }
 
 static bool HoldsLocalPath(const QMimeData* data)
@@ -105,15 +118,27 @@ static bool HoldsLocalPath(const QMimeData* data)
 void TfrmAddFile::AddDropped(const QList<QUrl>& urls)
 {
     for (const QUrl& url : urls) {
-        const QString path = LocalPathOf(url);
-        if (path.isEmpty())
-            continue;
-        const QFileInfo info(path);
-        if (info.isDir())
-            AddEntry(path + u'/', FolderImage); // as the folder browser's answer is added
-        else if (info.exists())
-            AddEntry(path, FileImage);
+        const QByteArray path = LocalPathOf(url);
+        if (!path.isEmpty())
+            AddPath(path);
     }
+}
+
+// A folder as the folder browser's answer is added, with its "/"; anything
+// else, a link to a folder included, as a file entry: a link is deleted as a
+// link and what it points to is never touched.
+bool TfrmAddFile::AddPath(const QByteArray& path)
+{
+    if (IsFolder(path)) {
+        QByteArray folder = path;
+        while (folder.size() > 1 && folder.endsWith('/'))
+            folder.chop(1);
+        AddEntry(folder + '/', FolderImage); // the root as "//", as the browser gives it
+    } else if (PathExists(path))
+        AddEntry(path, FileImage);
+    else
+        return false;
+    return true;
 }
 
 bool TfrmAddFile::eventFilter(QObject* watched, QEvent* event)
@@ -156,9 +181,14 @@ bool TfrmAddFile::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TfrmAddFile::AddEntry(const QString& caption, int imageIndex)
+void TfrmAddFile::AddEntry(const QByteArray& path, int imageIndex)
 {
-    lst->addItem(new EntryItem(caption, imageIndex, ImageList1[static_cast<std::size_t>(imageIndex)]));
+    lst->addItem(new EntryItem(path, imageIndex, ImageList1[static_cast<std::size_t>(imageIndex)]));
+}
+
+void TfrmAddFile::AddEntry(const QString& path, int imageIndex)
+{
+    AddEntry(QFile::encodeName(path), imageIndex);
 }
 
 void TfrmAddFile::Button1Click()
@@ -193,14 +223,20 @@ void TfrmAddFile::Button5Click()
     if (!opn.Execute(this))
         return;
     for (const QString& path : opn.Files)
-        AddEntry(path, FileImage);
+        AddEntry(RawPathOf(path), FileImage);
 }
 
 void TfrmAddFile::Button6Click()
 {
     const QString folder = FolderBrowser->ChooseFolder(this, QStringLiteral("Выберите папку."), QStringLiteral("/"));
-    if (!folder.isEmpty())
-        AddEntry(folder + u'/', FolderImage);
+    if (folder.isEmpty())
+        return;
+    // The folder as chosen, with one "/" appended; a link chosen as a folder is a link.
+    const QByteArray path = RawPathOf(folder);
+    if (!IsFolder(path) && PathExists(path))
+        AddEntry(path, FileImage);
+    else
+        AddEntry(path + '/', FolderImage);
 }
 
 void TfrmAddFile::Button7Click()
@@ -215,7 +251,7 @@ int TfrmAddFile::EntryCount() const
 
 std::string TfrmAddFile::EntryPath(int index) const
 {
-    return QFile::encodeName(lst->item(index)->text()).toStdString();
+    return PathOf(lst->item(index)).toStdString();
 }
 
 EntryKind TfrmAddFile::KindOfEntry(int index) const

@@ -20,15 +20,17 @@ namespace sorvex {
 // Image indexes of the entry list: they tell a folder entry from a file entry.
 enum : int { FolderImage = 0, FileImage = 1 };
 
-// One entry of lst: the caption is the full path, the item holds its kind.
-// Entries sort by caption, locale-aware and case-sensitive.
+// One entry of lst: it holds the exact bytes of its path and its kind; the
+// caption only shows the path. Entries sort by caption, locale-aware and
+// case-sensitive.
 class EntryItem : public QListWidgetItem {
 public:
-    EntryItem(const QString& caption, int imageIndex, const QIcon& icon);
+    EntryItem(const QByteArray& path, int imageIndex, const QIcon& icon);
     bool operator<(const QListWidgetItem& other) const override;
 };
 
 int ImageIndexOf(const QListWidgetItem* item);
+QByteArray PathOf(const QListWidgetItem* item);
 
 } // namespace sorvex
 
@@ -56,7 +58,12 @@ public:
     std::array<QIcon, 2> ImageList1;
 
     // Adds one entry where its caption sorts.
-    void AddEntry(const QString& caption, int imageIndex);
+    void AddEntry(const QByteArray& path, int imageIndex);
+    void AddEntry(const QString& path, int imageIndex); // the path's bytes as the system names files
+    // Adds what path names as the dialogs would: a folder as a folder entry,
+    // anything else (a link to a folder too) as a file entry. False when
+    // nothing is there.
+    bool AddPath(const QByteArray& path);
     // Adds the dropped local files and folders as the two dialogs would;
     // other urls and paths that do not exist are passed over.
     void AddDropped(const QList<QUrl>& urls);

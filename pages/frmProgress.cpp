@@ -4,10 +4,10 @@
 #include "pages/Dispatch.h"
 #include "pages/ProgressBar.h"
 #include "pages/Pump.h"
+#include "pages/RawPath.h"
+#include "pages/ReportBox.h"
 #include "pages/frmAddFiles.h"
 #include "ui_frmProgress.h"
-
-#include <QFile>
 
 using namespace sorvex;
 
@@ -41,6 +41,7 @@ TfrmProgr::TfrmProgr() : Page({189, 107}, Frame::Ordinary)
 void TfrmProgr::Button1Click()
 {
     Shredder.Stop = true;
+    leaving_ = true;
     Terminate();
 }
 
@@ -82,7 +83,7 @@ void TfrmProgr::ShowPreparing()
 
 void TfrmProgr::ShowPath(std::string_view path)
 {
-    lblFile->setText(QFile::decodeName(QByteArray::fromRawData(path.data(), static_cast<qsizetype>(path.size()))));
+    lblFile->setText(CaptionOf(QByteArray::fromRawData(path.data(), static_cast<qsizetype>(path.size()))));
 }
 
 ProgressBar& TfrmProgr::BarOf(Bar bar) const
@@ -123,4 +124,12 @@ void TfrmProgr::ClosingSteps()
 void TfrmProgr::Pump()
 {
     ProcessMessages();
+}
+
+// Said after every run that leaves something behind, but not to a user who
+// has chosen to leave the program.
+void TfrmProgr::ShowReport(const RunReport& report)
+{
+    if (!leaving_)
+        ShowReportBox(report, this);
 }

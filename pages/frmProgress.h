@@ -44,12 +44,14 @@ public:
     void Fill(sorvex::Bar bar) override;
     void ClosingSteps() override;
     void Pump() override;
+    void ShowReport(const sorvex::RunReport& report) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     sorvex::ProgressBar& BarOf(sorvex::Bar bar) const;
+    bool leaving_ = false; // "Выход" was pressed: the program ends once the run has returned
 };
 
 extern TfrmProgr* frmProgr;

@@ -1,0 +1,69 @@
+#include "pages/ReportBox.h"
+
+#include "pages/Look.h"
+#include "pages/RawPath.h"
+
+#include <QMessageBox>
+
+#include <map>
+
+namespace sorvex {
+
+QString ReasonText(Remains why)
+{
+    switch (why) {
+    case Remains::NotInPlace:
+        return QStringLiteral("перезапись легла не туда, где были данные (копирование при записи, общие с другими "
+                              "файлами блоки или данные внутри служебных записей файловой системы)");
+    case Remains::NotChecked:
+        return QStringLiteral("не удалось проверить, легла ли перезапись на место данных");
+    case Remains::OtherNames:
+        return QStringLiteral("удалено только имя: содержимое осталось доступно под другими именами (жёсткие ссылки)");
+    case Remains::FolderUnreadable:
+        return QStringLiteral("папку не удалось прочитать, или она исчезла");
+    case Remains::NotDeleted:
+        return QStringLiteral("файл не удалось удалить (его содержимое перезаписано)");
+    case Remains::Stopped:
+        return QStringLiteral("работа остановлена на этом файле: его неперезаписанная часть осталась");
+    case Remains::OtherFileSystem:
+        return QStringLiteral("другая файловая система внутри выбранной папки: не затронута");
+    case Remains::SystemFileSystem:
+        return QStringLiteral("системная файловая система: ничего не записано");
+    case Remains::Changed:
+        return QStringLiteral("изменился во время работы (ссылка или другой файл): не затронут");
+    case Remains::NotAPlainFile:
+        return QStringLiteral("устройство, канал или сокет: оставлен на месте");
+    }
+    return {};
+}
+
+QString ReportSummary(const RunReport& report)
+{
+    std::map<Remains, int> counts;
+    for (const RunReport::Item& item : report.items)
+        ++counts[item.why];
+    QString text = QStringLiteral("Не всё из выбранного уничтожено без следа: часть данных ещё может быть "
+                                  "прочитана.\n");
+    for (const auto& [why, count] : counts)
+        text += QStringLiteral("\n— %1: %2").arg(ReasonText(why)).arg(count);
+    text += QStringLiteral("\n\nПолный список — в подробностях.");
+    return text;
+}
+
+QString ReportDetails(const RunReport& report)
+{
+    QString text;
+    for (const RunReport::Item& item : report.items)
+        text += CaptionOf(QByteArray::fromStdString(item.path)) + QStringLiteral(" — ") + ReasonText(item.why) + u'\n';
+    return text;
+}
+
+void ShowReportBox(const RunReport& report, QWidget* parent)
+{
+    QMessageBox box(QMessageBox::Warning, AppTitle, ReportSummary(report), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDetailedText(ReportDetails(report));
+    box.exec();
+}
+
+} // namespace sorvex

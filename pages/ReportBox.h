@@ -1,0 +1,22 @@
+#pragma once
+
+#include "engine/RunReport.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace sorvex {
+
+// What a reason means, in the words the box uses.
+QString ReasonText(Remains why);
+// The box's text: a few lines, a count per reason.
+QString ReportSummary(const RunReport& report);
+// Its details: every path with its reason, one a line.
+QString ReportDetails(const RunReport& report);
+
+// The modal box that tells what a run could not destroy for certain:
+// application title, warning icon, plain text, the full list in its details.
+void ShowReportBox(const RunReport& report, QWidget* parent);
+
+} // namespace sorvex
