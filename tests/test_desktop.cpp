@@ -99,7 +99,9 @@ TEST_F(DesktopList, DroppedFilesAndFoldersEnterWhereTheySortWithTheirKinds)
     ExpectKindsFollowCaptions();
 }
 
-TEST_F(DesktopList, DroppedFolderCaptionsMatchTheFolderBrowser)
+// A dropped folder is added as the folder browser adds it; a link, to a
+// folder too, is an entry of its own: a file entry, deleted as a link.
+TEST_F(DesktopList, DroppedFoldersAndLinksEnterAsTheFolderBrowserAddsThem)
 {
     MakeFolder(tree / "Docs");
     ASSERT_EQ(symlink((tree / "Docs").c_str(), (tree / "link").c_str()), 0);
@@ -111,10 +113,22 @@ TEST_F(DesktopList, DroppedFolderCaptionsMatchTheFolderBrowser)
         ASSERT_TRUE(Drop({QUrl::fromLocalFile(folder)}));
     }
     const QStringList expected =
-        SortedLikeTheList({"//", "//", Q(tree / "Docs/"), Q(tree / "Docs/"), Q(tree / "link/"), Q(tree / "link/")});
-    EXPECT_EQ(Captions(), expected) << "the root folder is \"//\", a link to a folder is a folder";
-    for (int i = 0; i < frmAddFile->lst->count(); ++i)
-        EXPECT_EQ(ImageIndexOf(frmAddFile->lst->item(i)), FolderImage);
+        SortedLikeTheList({"//", "//", Q(tree / "Docs/"), Q(tree / "Docs/"), Q(tree / "link"), Q(tree / "link")});
+    EXPECT_EQ(Captions(), expected) << "the root folder is \"//\", a link is no folder";
+    ExpectKindsFollowCaptions();
+}
+
+// A name that is not UTF-8 is dropped as the url's bytes, and the entry keeps
+// them exactly; the caption only shows it.
+TEST_F(DesktopList, DroppedNameThatIsNotUtf8KeepsItsBytes)
+{
+    const std::string raw = tree / "caf\xE9.txt";
+    WriteFile(raw, "x");
+    const QUrl url(QStringLiteral("file://") + Q(tree.path()) + QStringLiteral("/caf%E9.txt"));
+    ASSERT_TRUE(Drop({url}));
+    ASSERT_EQ(frmAddFile->lst->count(), 1);
+    EXPECT_EQ(frmAddFile->EntryPath(0), raw);
+    EXPECT_TRUE(Captions()[0].endsWith(QStringLiteral("caf\uFFFD.txt")));
 }
 
 TEST_F(DesktopList, OnlyLocalPathsThatExistAreTaken)

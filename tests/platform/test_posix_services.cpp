@@ -1,12 +1,15 @@
+#include "platform/FileSystems.h"
 #include "platform/PosixServices.h"
 #include "tests/platform/ReadEntries.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +23,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,7 +33,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using sorvex::FolderListing;
-using sorvex::PathKind;
 Entries SortedEntries(FolderListing& listing)
 {
     Entries entries = ReadEntries(listing);
@@ -97,7 +100,33 @@ protected:
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         root_ = pattern;
     }
-    void TearDown() override { std::filesystem::remove_all(root_); }
+    void TearDown() override
+    {
+        if (dir_ >= 0)
+            fs.Close(dir_);
+        std::filesystem::remove_all(root_);
+    }
+    // The test's folder, opened as a run opens a listed one.
+    int Dir()
+    {
+        if (dir_ < 0) {
+            Refusal why = Refusal::None;
+            dir_ = fs.OpenFolder(root_, true, why);
+        }
+        return dir_;
+    }
+    FileId IdOf(const std::string& name)
+    {
+        struct stat st {};
+        ::lstat(At(name).c_str(), &st);
+        return {st.st_dev, st.st_ino};
+    }
+    // Opens name in the test's folder for writing, as the file found there now.
+    int OpenToWrite(const std::string& name, Refusal* why = nullptr)
+    {
+        Refusal ignored = Refusal::None;
+        return fs.OpenForWriting(Dir(), name, IdOf(name), why ? *why : ignored);
+    }
 
     std::string At(const std::string& name) const { return root_ + "/" + name; }
     std::string File(const std::string& name, const std::string& content = "content")
@@ -123,6 +152,7 @@ protected:
 
     sorvex::FileServices& fs = sorvex::SystemServices();
     std::string root_;
+    int dir_ = -1;
 };
 
 TEST_F(PosixServicesTest, ListsHiddenEntriesWithoutDotsAndNeverCallsALinkAFolder)
@@ -135,13 +165,20 @@ TEST_F(PosixServicesTest, ListsHiddenEntriesWithoutDotsAndNeverCallsALinkAFolder
     Link("dangling", "nowhere");
 
     FolderListing out;
-    ASSERT_TRUE(fs.ListFolder(root_, false, out));
+    ASSERT_TRUE(fs.ListFolder(Dir(), out));
     EXPECT_EQ(SortedEntries(out), (Entries{{".cache", true},
                                            {".hidden", false},
                                            {"dangling", false},
                                            {"plain", false},
                                            {"sub", true},
                                            {"toSub", false}}));
+    // Each entry comes with the inode number the file itself has.
+    ASSERT_TRUE(fs.ListFolder(Dir(), out));
+    std::string_view name;
+    bool isFolder = false;
+    std::uint64_t ino = 0;
+    while (out.Next(name, isFolder, ino))
+        EXPECT_EQ(ino, IdOf(std::string(name)).ino) << name;
 }
 
 TEST_F(PosixServicesTest, NamesThatAreNotUtf8WorkByteForByte)
@@ -152,32 +189,88 @@ TEST_F(PosixServicesTest, NamesThatAreNotUtf8WorkByteForByte)
     File(badFolder + "/" + badFile);
 
     FolderListing out;
-    ASSERT_TRUE(fs.ListFolder(root_, false, out));
+    ASSERT_TRUE(fs.ListFolder(Dir(), out));
     EXPECT_EQ(SortedEntries(out), (Entries{{badFolder, true}}));
-    ASSERT_TRUE(fs.ListFolder(At(badFolder), false, out));
+    Refusal why = Refusal::None;
+    const int sub = fs.OpenSubfolder(Dir(), badFolder, why);
+    ASSERT_GE(sub, 0);
+    ASSERT_TRUE(fs.ListFolder(sub, out));
     EXPECT_EQ(SortedEntries(out), (Entries{{badFile, false}}));
-
-    const int fd = fs.OpenForWriting(At(badFolder + "/" + badFile));
+    const int fd = fs.OpenForWriting(sub, badFile, IdOf(badFolder + "/" + badFile), why);
     EXPECT_GE(fd, 0);
     fs.Close(fd);
+    fs.Close(sub);
 }
 
-TEST_F(PosixServicesTest, ListsALinkToAFolderOnlyWhenFollowingLinks)
+// A listed folder is opened by the user's path, but its own last name must
+// be the folder, never a link to one, whatever separators follow it.
+TEST_F(PosixServicesTest, ListedFolderIsNeverALinkToOne)
 {
     Folder("real");
     File("real/inside");
     const std::string linkPath = Link("link", "real");
-
-    FolderListing out;
     for (const std::string& asked : {linkPath, linkPath + "/", linkPath + "//"}) {
-        out.Add("stale", false);
-        EXPECT_FALSE(fs.ListFolder(asked, false, out)) << asked;
-        EXPECT_TRUE(out.Empty());
-        ASSERT_TRUE(fs.ListFolder(asked, true, out)) << asked;
-        EXPECT_EQ(SortedEntries(out), (Entries{{"inside", false}}));
+        Refusal why = Refusal::None;
+        EXPECT_EQ(fs.OpenFolder(asked, true, why), -1) << asked;
+        EXPECT_EQ(why, Refusal::Changed);
+        const int followed = fs.OpenFolder(asked, false, why);
+        EXPECT_GE(followed, 0) << "the folder of a listed file may be reached through a link";
+        fs.Close(followed);
     }
-    ASSERT_TRUE(fs.ListFolder(At("real/"), false, out));
+    Refusal why = Refusal::None;
+    const int real = fs.OpenFolder(At("real/"), true, why);
+    ASSERT_GE(real, 0);
+    FolderListing out;
+    ASSERT_TRUE(fs.ListFolder(real, out));
     EXPECT_EQ(SortedEntries(out), (Entries{{"inside", false}}));
+    fs.Close(real);
+
+    EXPECT_EQ(fs.OpenFolder(At("missing"), true, why), -1);
+    EXPECT_EQ(why, Refusal::Missing);
+    EXPECT_EQ(fs.OpenFolder(File("plain"), true, why), -1);
+    EXPECT_EQ(why, Refusal::Changed);
+    const std::string pipe = Fifo("pipe");
+    EXPECT_EQ(ExitCodeInChild([&] { return fs.OpenFolder(pipe, true, why) < 0 ? 0 : 1; }), 0) << "never waits";
+}
+
+// Below a listed folder only a real folder is entered: by its bare name,
+// never a link, never "..", never a name with a "/" in it.
+TEST_F(PosixServicesTest, SubfolderIsOnlyARealFolderByItsBareName)
+{
+    Folder("real");
+    Folder("real/deeper");
+    Link("link", "real");
+    File("plain");
+    Fifo("pipe");
+    const struct {
+        const char* name;
+        Refusal why;
+    } refused[] = {{"link", Refusal::Changed},        {"plain", Refusal::Changed}, {"pipe", Refusal::Changed},
+                   {"missing", Refusal::Missing},     {"..", Refusal::Changed},    {".", Refusal::Changed},
+                   {"real/deeper", Refusal::Changed}, {"", Refusal::Changed}};
+    for (const auto& name : refused) {
+        Refusal why = Refusal::None;
+        EXPECT_EQ(fs.OpenSubfolder(Dir(), name.name, why), -1) << name.name;
+        EXPECT_EQ(why, name.why) << name.name;
+    }
+    Refusal why = Refusal::None;
+    const int real = fs.OpenSubfolder(Dir(), "real", why);
+    ASSERT_GE(real, 0);
+    EXPECT_EQ(fs.IdOf(real), IdOf("real"));
+    fs.Close(real);
+}
+
+TEST_F(PosixServicesTest, SubfolderIsNeverAnotherMount)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting needs root";
+    const std::string mounted = Folder("mounted");
+    if (std::system(("mount -t tmpfs none " + mounted + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "tmpfs cannot be mounted here";
+    Refusal why = Refusal::None;
+    EXPECT_EQ(fs.OpenSubfolder(Dir(), "mounted", why), -1);
+    EXPECT_EQ(why, Refusal::OtherMount);
+    EXPECT_EQ(std::system(("umount " + mounted).c_str()), 0);
 }
 
 // Where the file system does not tell an entry's type, it is looked up
@@ -187,99 +280,116 @@ TEST_F(PosixServicesTest, EntryOfUnknownTypeIsAFolderOnlyWhenItIsOne)
     Folder("real");
     File("plain");
     Link("link", "real");
-    const int dir = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(dir, 0);
-    EXPECT_TRUE(IsFolderEntry(dir, "real", DT_UNKNOWN));
-    EXPECT_FALSE(IsFolderEntry(dir, "plain", DT_UNKNOWN));
-    EXPECT_FALSE(IsFolderEntry(dir, "link", DT_UNKNOWN));
-    EXPECT_FALSE(IsFolderEntry(dir, "missing", DT_UNKNOWN));
-    EXPECT_TRUE(IsFolderEntry(dir, "link", DT_DIR)) << "a known type is taken as it is";
-    EXPECT_FALSE(IsFolderEntry(dir, "real", DT_LNK));
-    ::close(dir);
+    EXPECT_TRUE(IsFolderEntry(Dir(), "real", DT_UNKNOWN));
+    EXPECT_FALSE(IsFolderEntry(Dir(), "plain", DT_UNKNOWN));
+    EXPECT_FALSE(IsFolderEntry(Dir(), "link", DT_UNKNOWN));
+    EXPECT_FALSE(IsFolderEntry(Dir(), "missing", DT_UNKNOWN));
+    EXPECT_TRUE(IsFolderEntry(Dir(), "link", DT_DIR)) << "a known type is taken as it is";
+    EXPECT_FALSE(IsFolderEntry(Dir(), "real", DT_LNK));
 }
 
-TEST_F(PosixServicesTest, ListingFailsForWhatIsNotAFolder)
+TEST_F(PosixServicesTest, InspectReportsKindIdentityAndLinkCountWithoutFollowing)
 {
-    FolderListing out;
-    out.Add("stale", false);
-    EXPECT_FALSE(fs.ListFolder(At("missing"), true, out));
-    EXPECT_TRUE(out.Empty());
-    EXPECT_FALSE(fs.ListFolder(File("plain"), true, out));
+    File("plain");
+    EXPECT_EQ(fs.Inspect(Dir(), "plain").kind, NodeKind::Regular);
+    EXPECT_EQ(fs.Inspect(Dir(), "plain").links, 1u);
+    EXPECT_EQ(fs.Inspect(Dir(), "plain").id, IdOf("plain"));
+    ASSERT_EQ(::link(At("plain").c_str(), At("second").c_str()), 0);
+    EXPECT_EQ(fs.Inspect(Dir(), "plain").links, 2u);
 
-    const std::string pipe = Fifo("pipe");
-    EXPECT_EQ(ExitCodeInChild([&] { return fs.ListFolder(pipe, true, out) ? 1 : 0; }), 0);
+    Link("toPlain", "plain");
+    EXPECT_EQ(fs.Inspect(Dir(), "toPlain").kind, NodeKind::Link);
+    EXPECT_EQ(fs.Inspect(Dir(), "toPlain").id, IdOf("toPlain"));
+    Link("dangling", "nowhere");
+    EXPECT_EQ(fs.Inspect(Dir(), "dangling").kind, NodeKind::Link);
+    Folder("sub");
+    EXPECT_EQ(fs.Inspect(Dir(), "sub").kind, NodeKind::Folder);
+    Fifo("pipe");
+    EXPECT_EQ(fs.Inspect(Dir(), "pipe").kind, NodeKind::Special);
+    EXPECT_EQ(fs.Inspect(Dir(), "missing").kind, NodeKind::Missing);
+    EXPECT_EQ(fs.Inspect(Dir(), "sub/../plain").kind, NodeKind::Missing) << "a bare name only";
 }
 
-TEST_F(PosixServicesTest, InspectReportsKindAndLinkCountWithoutFollowing)
+TEST_F(PosixServicesTest, OpenStartsAtTheFirstByteWithoutTruncatingAndWritesWhereAsked)
 {
-    const std::string plain = File("plain");
-    EXPECT_EQ(fs.Inspect(plain).kind, PathKind::Regular);
-    EXPECT_EQ(fs.Inspect(plain).links, 1u);
-    ASSERT_EQ(::link(plain.c_str(), At("second").c_str()), 0);
-    EXPECT_EQ(fs.Inspect(plain).links, 2u);
-
-    EXPECT_EQ(fs.Inspect(Link("toPlain", "plain")).kind, PathKind::Link);
-    EXPECT_EQ(fs.Inspect(Link("dangling", "nowhere")).kind, PathKind::Link);
-    EXPECT_EQ(fs.Inspect(Folder("sub")).kind, PathKind::Other);
-    EXPECT_EQ(fs.Inspect(Fifo("pipe")).kind, PathKind::Other);
-    EXPECT_EQ(fs.Inspect(At("missing")).kind, PathKind::Missing);
+    const std::string path = File("text", "hello world");
+    const int fd = OpenToWrite("text");
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
+    EXPECT_EQ(::fcntl(fd, F_GETFL) & O_ACCMODE, O_WRONLY);
+    EXPECT_EQ(fs.Size(fd), 11);
+    EXPECT_EQ(fs.Write(fd, "J", 1, 0), 1);
+    EXPECT_EQ(fs.Write(fd, "W", 1, 6), 1);
+    EXPECT_TRUE(fs.Flush(fd));
+    fs.Close(fd);
+    EXPECT_EQ(ContentOf(path), "Jello World");
 }
 
-TEST_F(PosixServicesTest, MakeWritableAddsOwnerWriteToARegularFileOnly)
+TEST_F(PosixServicesTest, OpenGivesTheOwnerWritePermissionFirst)
 {
     const std::string readOnly = File("readOnly");
     ::chmod(readOnly.c_str(), 0444);
-    fs.MakeWritable(readOnly);
-    EXPECT_EQ(ModeOf(readOnly), 0644u);
-
-    const std::string target = File("target");
-    ::chmod(target.c_str(), 0444);
-    fs.MakeWritable(Link("toTarget", "target"));
-    EXPECT_EQ(ModeOf(target), 0444u);
-
-    const std::string sub = Folder("sub");
-    ::chmod(sub.c_str(), 0555);
-    fs.MakeWritable(sub);
-    EXPECT_EQ(ModeOf(sub), 0555u);
-}
-
-TEST_F(PosixServicesTest, OpenStartsAtTheFirstByteWithoutTruncating)
-{
-    const std::string path = File("text", "hello world");
-    const int fd = fs.OpenForWriting(path);
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
-    EXPECT_EQ(fs.Size(fd), 11);
-    EXPECT_EQ(fs.Write(fd, "J", 1), 1);
-    EXPECT_TRUE(fs.Flush(fd));
+    const int fd = OpenToWrite("readOnly");
+    EXPECT_GE(fd, 0);
     fs.Close(fd);
-    EXPECT_EQ(ContentOf(path), "Jello world");
+    EXPECT_EQ(ModeOf(readOnly), 0644u);
 }
 
-TEST_F(PosixServicesTest, OpenRefusesWhatIsNotAnExistingRegularFile)
+// Only the regular file found is ever opened for writing, and nothing else is
+// touched on the way: not a link's target, not its mode.
+TEST_F(PosixServicesTest, OpenRefusesAnythingButTheRegularFileFound)
 {
-    EXPECT_EQ(fs.OpenForWriting(At("missing")), -1);
-    EXPECT_EQ(fs.Inspect(At("missing")).kind, PathKind::Missing);
-
     const std::string target = File("target", "keep me");
     ::chmod(target.c_str(), 0444);
-    EXPECT_EQ(fs.OpenForWriting(Link("toTarget", "target")), -1);
+    Link("toTarget", "target");
+    Folder("sub");
+    File("other");
+    Refusal why = Refusal::None;
+    EXPECT_EQ(OpenToWrite("toTarget", &why), -1);
+    EXPECT_EQ(why, Refusal::Changed);
     EXPECT_EQ(ContentOf(target), "keep me");
     EXPECT_EQ(ModeOf(target), 0444u);
-
-    EXPECT_EQ(fs.OpenForWriting(Folder("sub")), -1);
-    EXPECT_EQ(fs.OpenForWriting("/dev/null"), -1);
+    EXPECT_EQ(OpenToWrite("sub", &why), -1);
+    EXPECT_EQ(why, Refusal::Changed);
+    EXPECT_EQ(OpenToWrite("missing", &why), -1);
+    EXPECT_EQ(why, Refusal::Missing);
+    // The name now names another file than the one found before.
+    EXPECT_EQ(fs.OpenForWriting(Dir(), "target", IdOf("other"), why), -1);
+    EXPECT_EQ(why, Refusal::Changed);
+    EXPECT_EQ(ModeOf(target), 0444u);
 }
 
-TEST_F(PosixServicesTest, OpenRefusesAFifoWithOrWithoutAReaderAndNeverBlocks)
+// A FIFO is never opened: a reader waiting on it is not woken, and the open
+// never waits for one.
+TEST_F(PosixServicesTest, FifoIsNeverOpenedWithOrWithoutAReader)
 {
-    const std::string pipe = Fifo("pipe");
-    EXPECT_EQ(ExitCodeInChild([&] { return fs.OpenForWriting(pipe) == -1 ? 0 : 1; }), 0);
+    Fifo("pipe");
+    EXPECT_EQ(ExitCodeInChild([&] { return OpenToWrite("pipe") == -1 ? 0 : 1; }), 0);
 
-    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    EXPECT_EQ(ExitCodeInChild([&] { return fs.OpenForWriting(pipe) == -1 ? 0 : 1; }), 0);
-    ::close(reader);
+    std::atomic<bool> woken = false;
+    std::thread reader([&] {
+        const int fd = ::open(At("pipe").c_str(), O_RDONLY); // waits for a writer
+        woken = true;
+        ::close(fd);
+    });
+    std::this_thread::sleep_for(50ms);
+    Refusal why = Refusal::None;
+    EXPECT_EQ(OpenToWrite("pipe", &why), -1);
+    EXPECT_EQ(why, Refusal::Changed);
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(woken) << "the reader was released: the FIFO was opened";
+    const int release = ::open(At("pipe").c_str(), O_WRONLY | O_NONBLOCK);
+    reader.join();
+    ::close(release);
+}
+
+TEST_F(PosixServicesTest, DeviceNodeIsNeverOpened)
+{
+    if (::mknod(At("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0)
+        GTEST_SKIP() << "making a device node needs root";
+    Refusal why = Refusal::None;
+    EXPECT_EQ(OpenToWrite("null", &why), -1);
+    EXPECT_EQ(why, Refusal::Changed);
 }
 
 // Checked with flock directly too: the lease check alone would also refuse
@@ -287,9 +397,11 @@ TEST_F(PosixServicesTest, OpenRefusesAFifoWithOrWithoutAReaderAndNeverBlocks)
 TEST_F(PosixServicesTest, OpenHoldsAnExclusiveLockUntilClosed)
 {
     const std::string path = File("shared");
-    const int first = fs.OpenForWriting(path);
+    const int first = OpenToWrite("shared");
     ASSERT_GE(first, 0);
-    EXPECT_EQ(fs.OpenForWriting(path), -1);
+    Refusal why = Refusal::None;
+    EXPECT_EQ(OpenToWrite("shared", &why), -1);
+    EXPECT_EQ(why, Refusal::Busy);
     const int outsider = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(outsider, 0);
     EXPECT_NE(::flock(outsider, LOCK_EX | LOCK_NB), 0);
@@ -297,7 +409,7 @@ TEST_F(PosixServicesTest, OpenHoldsAnExclusiveLockUntilClosed)
     EXPECT_EQ(::flock(outsider, LOCK_EX | LOCK_NB), 0);
     ::close(outsider);
 
-    const int again = fs.OpenForWriting(path);
+    const int again = OpenToWrite("shared");
     EXPECT_GE(again, 0);
     fs.Close(again);
 }
@@ -314,9 +426,9 @@ TEST_F(PosixServicesTest, OpenRefusesAFileAnotherProcessHasOpen)
         GTEST_SKIP() << "no file leases on /tmp here: " << why;
 
     const pid_t other = HoldOpenInAnotherProcess(path);
-    EXPECT_EQ(fs.OpenForWriting(path), -1);
+    EXPECT_EQ(OpenToWrite("busy"), -1);
     EndProcess(other);
-    const int fd = fs.OpenForWriting(path);
+    const int fd = OpenToWrite("busy");
     EXPECT_GE(fd, 0);
     fs.Close(fd);
 }
@@ -324,19 +436,74 @@ TEST_F(PosixServicesTest, OpenRefusesAFileAnotherProcessHasOpen)
 TEST_F(PosixServicesTest, BadDescriptorsReportFailure)
 {
     EXPECT_EQ(fs.Size(-1), -1);
-    EXPECT_EQ(fs.Write(-1, "x", 1), -1);
+    EXPECT_EQ(fs.Write(-1, "x", 1, 0), -1);
     EXPECT_FALSE(fs.Flush(-1));
+    ExtentMap map{{0, 0, 1, 0}};
+    EXPECT_FALSE(fs.ReadExtents(-1, map));
+    EXPECT_TRUE(map.empty());
 }
 
-TEST_F(PosixServicesTest, RemoveDeletesALinkNotItsTarget)
+// A name is removed only while it is still the file found: a link as a link,
+// never its target; a name that now holds another file stays.
+TEST_F(PosixServicesTest, RemoveTakesTheNameOnlyWhileItIsTheFileFound)
 {
-    const std::string target = File("target");
-    const std::string linkPath = Link("toTarget", "target");
-    fs.Remove(linkPath);
-    EXPECT_EQ(fs.Inspect(linkPath).kind, PathKind::Missing);
-    EXPECT_EQ(fs.Inspect(target).kind, PathKind::Regular);
-    fs.Remove(target);
-    EXPECT_EQ(fs.Inspect(target).kind, PathKind::Missing);
+    File("target");
+    Link("toTarget", "target");
+    EXPECT_TRUE(fs.Remove(Dir(), "toTarget", IdOf("toTarget")));
+    EXPECT_EQ(fs.Inspect(Dir(), "toTarget").kind, NodeKind::Missing);
+    EXPECT_EQ(fs.Inspect(Dir(), "target").kind, NodeKind::Regular);
+
+    File("other");
+    EXPECT_FALSE(fs.Remove(Dir(), "target", IdOf("other")));
+    EXPECT_EQ(fs.Inspect(Dir(), "target").kind, NodeKind::Regular);
+    EXPECT_TRUE(fs.Remove(Dir(), "target", IdOf("target")));
+    EXPECT_TRUE(fs.Remove(Dir(), "target", IdOf("other"))) << "a name already gone is removed";
+}
+
+// Where the map can be read, it places every byte of a flushed file.
+TEST_F(PosixServicesTest, ExtentMapCoversAFlushedFile)
+{
+    File("data", std::string(100000, 'd'));
+    const int fd = OpenToWrite("data");
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(fs.Flush(fd));
+    ExtentMap map;
+    if (!fs.ReadExtents(fd, map)) {
+        fs.Close(fd);
+        GTEST_SKIP() << "this file system gives no extent map";
+    }
+    std::uint64_t covered = 0;
+    for (const Extent& e : map) {
+        EXPECT_EQ(e.logical, covered);
+        EXPECT_EQ(e.flags & (Extent::Delayed | Extent::Unknown), 0u);
+        covered += e.length;
+    }
+    EXPECT_GE(covered, 100000u);
+    fs.Close(fd);
+}
+
+TEST(FileSystems, TheKernelsOwnAreSystemAndMemoryOnesOverwriteInPlace)
+{
+    EXPECT_TRUE(ClassifyFileSystem(0x9fa0 /* proc */, "proc").system);
+    EXPECT_TRUE(ClassifyFileSystem(0x62656572 /* sysfs */, "sysfs").system);
+    EXPECT_TRUE(ClassifyFileSystem(0x63677270 /* cgroup2 */, "cgroup2").system);
+    EXPECT_TRUE(ClassifyFileSystem(0x01021994 /* tmpfs */, "devtmpfs").system);
+    const FileSystemInfo tmpfs = ClassifyFileSystem(0x01021994, "tmpfs");
+    EXPECT_FALSE(tmpfs.system);
+    EXPECT_TRUE(tmpfs.overwritesInPlace);
+    const FileSystemInfo ext4 = ClassifyFileSystem(0xEF53, "ext4");
+    EXPECT_FALSE(ext4.system);
+    EXPECT_FALSE(ext4.overwritesInPlace);
+    EXPECT_FALSE(ClassifyFileSystem(0x9123683E /* btrfs */, "btrfs").overwritesInPlace);
+
+    auto& fs = sorvex::SystemServices();
+    Refusal why = Refusal::None;
+    for (const char* kernel : {"/proc", "/sys"}) {
+        const int fd = fs.OpenFolder(kernel, true, why);
+        ASSERT_GE(fd, 0) << kernel;
+        EXPECT_TRUE(fs.FileSystemOf(fd).system) << kernel;
+        fs.Close(fd);
+    }
 }
 
 TEST(PosixServices, IgnoresSigioSoALeaseBreakCannotEndTheProgram)

@@ -9,36 +9,93 @@
 
 using namespace sorvex;
 
-bool ObservedServices::ListFolder(const std::string& path, bool followLink, sorvex::FolderListing& out)
+namespace {
+
+std::string AsFolder(std::string path)
 {
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    return path;
+}
+
+} // namespace
+
+int ObservedServices::Opened(int fd, std::string path)
+{
+    if (fd >= 0)
+        paths_[fd] = std::move(path);
+    return fd;
+}
+
+std::string ObservedServices::PathOf(int folder) const
+{
+    const auto known = paths_.find(folder);
+    return known == paths_.end() ? std::string() : known->second;
+}
+
+int ObservedServices::OpenFolder(const std::string& path, bool lastIsListed, Refusal& why)
+{
+    const std::string folder = AsFolder(path);
+    openedByPath.push_back(folder);
+    if (folders.contains(folder))
+        return Opened(nextStandIn_++, folder);
+    if (scriptedOnly) {
+        why = Refusal::Missing;
+        return -1;
+    }
+    return Opened(real_.OpenFolder(path, lastIsListed, why), folder);
+}
+
+int ObservedServices::OpenSubfolder(int parent, std::string_view name, Refusal& why)
+{
+    const std::string folder = PathOf(parent) + std::string(name) + "/";
+    if (folders.contains(folder))
+        return Opened(nextStandIn_++, folder);
+    if (scriptedOnly || IsStandIn(parent)) {
+        why = Refusal::Missing;
+        return -1;
+    }
+    return Opened(real_.OpenSubfolder(parent, name, why), folder);
+}
+
+bool ObservedServices::ListFolder(int folder, FolderListing& out)
+{
+    const std::string path = PathOf(folder);
     listed.push_back(path);
-    listedFollowingLinks.push_back(followLink);
-    bool found = false;
-    if (auto scripted = folders.find(path); scripted != folders.end()) {
+    bool found = true;
+    if (IsStandIn(folder)) {
         out.Clear();
-        for (const Entry& entry : scripted->second)
+        for (const Entry& entry : folders[path])
             out.Add(entry.name, entry.isFolder);
-        found = true;
-    } else if (!scriptedOnly) {
-        found = real_.ListFolder(path, followLink, out);
     } else {
-        out.Clear();
+        found = real_.ListFolder(folder, out);
     }
     if (afterList)
         afterList(path);
     return found;
 }
 
-void ObservedServices::MakeWritable(const std::string& path)
+FileId ObservedServices::IdOf(int fd)
 {
-    ++madeWritable;
-    real_.MakeWritable(path);
+    return IsStandIn(fd) ? FileId{1, static_cast<std::uint64_t>(fd)} : real_.IdOf(fd);
 }
 
-int ObservedServices::OpenForWriting(const std::string& path)
+FileSystemInfo ObservedServices::FileSystemOf(int fd)
 {
-    opened.push_back(path);
-    return real_.OpenForWriting(path);
+    if (fileSystem)
+        return *fileSystem;
+    return IsStandIn(fd) ? FileSystemInfo{} : real_.FileSystemOf(fd);
+}
+
+Node ObservedServices::Inspect(int folder, std::string_view name)
+{
+    return IsStandIn(folder) ? Node{} : real_.Inspect(folder, name);
+}
+
+int ObservedServices::OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why)
+{
+    opened.push_back(PathOf(folder) + std::string(name));
+    return real_.OpenForWriting(folder, name, expected, why);
 }
 
 std::int64_t ObservedServices::Size(int fd)
@@ -48,31 +105,62 @@ std::int64_t ObservedServices::Size(int fd)
     return bytes;
 }
 
-long ObservedServices::Write(int fd, const void* data, std::size_t count)
+long ObservedServices::Write(int fd, const void* data, std::size_t count, std::int64_t offset)
 {
     ++writes;
     const long writable = shortWrite ? shortWrite(writes) : -1;
     if (writable >= 0 && static_cast<std::size_t>(writable) < count)
         count = static_cast<std::size_t>(writable);
-    const long result = failWrite && failWrite(writes) ? -1 : real_.Write(fd, data, count);
+    const long result = failWrite && failWrite(writes) ? -1 : real_.Write(fd, data, count, offset);
     if (afterWrite)
         afterWrite(writes);
     return result;
 }
 
+void ObservedServices::StartWriteOut(int fd, std::int64_t offset, std::int64_t count)
+{
+    real_.StartWriteOut(fd, offset, count);
+}
+
+void ObservedServices::WaitWrittenOut(int fd, std::int64_t offset, std::int64_t count)
+{
+    real_.WaitWrittenOut(fd, offset, count);
+}
+
 bool ObservedServices::Flush(int fd)
 {
     ++flushes;
-    return !failFlush && real_.Flush(fd);
+    const bool done = !failFlush && real_.Flush(fd);
+    if (afterFlush)
+        afterFlush(flushes);
+    return done;
 }
 
-void ObservedServices::Remove(const std::string& path)
+bool ObservedServices::ReadExtents(int fd, ExtentMap& out)
 {
+    ++extentReads;
+    return extents ? extents(extentReads, out) : real_.ReadExtents(fd, out);
+}
+
+void ObservedServices::Close(int fd)
+{
+    paths_.erase(fd);
+    if (!IsStandIn(fd))
+        real_.Close(fd);
+}
+
+bool ObservedServices::Remove(int folder, std::string_view name, FileId expected)
+{
+    const std::string path = PathOf(folder) + std::string(name);
     removed.push_back(path);
+    if (failRemove && failRemove(path))
+        return false;
     struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         contentAtRemoval[path] = ReadFile(path);
-    real_.Remove(path);
+        modeAtRemoval[path] = st.st_mode & 07777;
+    }
+    return real_.Remove(folder, name, expected);
 }
 
 void PostClick(QAbstractButton* button)

@@ -27,6 +27,7 @@ public:
     BarState bars[2];
     int pumps = 0;
     int closingSteps = 0;
+    std::vector<sorvex::RunReport> reports; // every report shown, in order
     // Runs inside every pump, after the count has gone up.
     std::function<void()> onPump;
 
@@ -53,6 +54,7 @@ public:
     void Fill(sorvex::Bar bar) override { Of(bar).position = Of(bar).max; }
     void ClosingSteps() override { ++closingSteps; }
     void Pump() override;
+    void ShowReport(const sorvex::RunReport& report) override { reports.push_back(report); }
 
 private:
     void List(Entry entry);
