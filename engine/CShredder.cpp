@@ -46,6 +46,7 @@ void CShredder::Run(int method)
             return;
         }
     } catch (...) {
+        view_->ShowAllNow(); // the file the error is about
         ShowReport(); // what remains so far, before the error that ended the run
         throw;
     }
@@ -147,6 +148,8 @@ void CShredder::AddListedFile(const std::string& path, bool lookUp)
 
 namespace {
 
+constexpr std::size_t PumpEveryFiles = 8192;
+
 // One folder whose scan is under way: its path, its device and the entries not yet visited.
 struct ScanFrame {
     std::string folder;
@@ -186,7 +189,11 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
         view_->Pump();
         return;
     }
-    if (why != Refusal::None || !fs_->ListFolder(path.Deepest(why), frames[0].entries)) {
+    const auto pumpBetweenBatches = [this] {
+        view_->Pump();
+        return !Stop;
+    };
+    if (why != Refusal::None || !fs_->ListFolder(path.Deepest(why), frames[0].entries, pumpBetweenBatches)) {
         report_.Add(folder, Remains::FolderUnreadable);
         view_->Pump();
         return;
@@ -197,6 +204,7 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
     // paths are new unless the folder repeats a name: from there on, look up.
     lookUp = lookUp || !frames[0].entries.NamesAreDistinct();
     std::size_t depth = 1;
+    std::size_t sincePump = 0;
     const auto leave = [&] {
         if (--depth > 0)
             path.Up();
@@ -220,6 +228,10 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
                 target.Append(frame.folder, name, {frame.dev, ino});
             else
                 target.AppendNew(frame.folder, name, {frame.dev, ino});
+            if (++sincePump == PumpEveryFiles) { // a folder of a million files is not one long silence
+                sincePump = 0;
+                view_->Pump();
+            }
             continue;
         }
         std::string child = frame.folder;
@@ -235,7 +247,7 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
         ScanFrame& next = frames[depth];
         next.folder = std::move(child);
         next.dev = path.DeepestId().dev;
-        if (!fs_->ListFolder(path.Deepest(why), next.entries)) {
+        if (!fs_->ListFolder(path.Deepest(why), next.entries, pumpBetweenBatches)) {
             report_.Add(next.folder, Remains::FolderUnreadable);
             path.Up();
             view_->Pump();

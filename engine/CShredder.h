@@ -55,6 +55,12 @@ public:
     void UseView(sorvex::RunView* view) { view_ = view; }
     // The file system the job works on: the real one unless a test says otherwise.
     void UseServices(sorvex::FileServices& services) { fs_ = &services; }
+    // Blocks written with one call: a mebibyte, where each call costs as much
+    // as the write of one block itself; tests may take them one by one.
+    static constexpr std::size_t RunBlocks = 4096;
+    void UseRunBlocks(std::size_t blocks) { runBlocks_ = blocks; }
+    // Written data is sent on to the medium in chunks of this many bytes.
+    static constexpr std::int64_t WriteOutChunk = std::int64_t{4} << 20;
 
 private:
     // What may be done to a file of Files once it has been reached again.
@@ -72,8 +78,15 @@ private:
     Treatment Unreachable(std::string_view path, sorvex::Refusal why);
     int OpenForWriting(std::string_view path, const Reached& file);
     void WipeInPasses(int passes, const sorvex::Block& pattern);
-    bool OverwriteInPasses(std::string_view path, const Reached& file, int fd, int passes,
-                           const sorvex::Block& pattern);
+    bool OverwriteInPasses(std::string_view path, const Reached& file, int fd, int passes, const sorvex::BlockRun& run);
+    void WriteBlocks(std::string_view path, int fd, const sorvex::BlockRun& run, std::int64_t first, std::int64_t count,
+                     std::int64_t size);
+    // How far a pass has sent its data on to the medium.
+    struct WriteOut {
+        std::int64_t started = 0; // writing out began for the bytes below
+        std::int64_t waited = 0; // the bytes below are on the medium
+    };
+    void SendOn(int fd, WriteOut& out, std::int64_t writtenTo);
     void StopSequence(sorvex::OpenFile& open, std::string_view path, const Reached& file,
                       const sorvex::LandingCheck& landing, bool partlyWritten);
     void RemoveName(std::string_view path, const Reached& file);
@@ -85,6 +98,7 @@ private:
     sorvex::EntrySource* entries_ = nullptr;
     sorvex::RunView* view_ = nullptr;
     bool running_ = false;
+    std::size_t runBlocks_ = RunBlocks;
     sorvex::RunReport report_;
     // The file system of the base last opened by Reach.
     sorvex::FileSystemInfo baseFileSystem_;

@@ -6,6 +6,8 @@
 #include "engine/OpenFile.h"
 #include "engine/RunView.h"
 
+#include <algorithm>
+
 using namespace sorvex;
 
 namespace {
@@ -130,6 +132,7 @@ bool CShredder::StopAfterFile()
 
 void CShredder::WipeInPasses(int passes, const Block& pattern)
 {
+    const BlockRun run = RunOf(pattern, runBlocks_);
     FolderPath folders(*fs_);
     view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
     for (std::size_t i = 0; i < Files.Count(); ++i) {
@@ -142,7 +145,7 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
         if (treatment == Treatment::Overwrite) {
             const int fd = OpenForWriting(path, file);
             remove = fd >= 0;
-            if (remove && !OverwriteInPasses(path, file, fd, passes, pattern))
+            if (remove && !OverwriteInPasses(path, file, fd, passes, run))
                 return; // stopped: the stop sequence has ended the method
         }
         view_->Step(Bar::Overall);
@@ -169,12 +172,15 @@ void ReportLanding(RunReport& report, std::string_view path, const LandingCheck&
 
 // Each pass rewrites the file from its first byte with (size div 256) + 1
 // blocks, then flushes it to the medium; the file stays open for all passes,
-// so every pass writes the same inode. Only the bytes the file had when the
-// pass began must be overwritten: a failure in the block past them is let go.
-bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, int fd, int passes, const Block& pattern)
+// so every pass writes the same inode. The blocks go out in runs of many per
+// system call, each run followed by the pump and a look at "Стоп", and the
+// data is sent on to the medium as the pass goes, so the flush that ends it
+// has little left to wait for.
+bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, int fd, int passes, const BlockRun& run)
 {
     OpenFile open(*fs_, fd);
     LandingCheck landing;
+    const std::int64_t runBlocks = static_cast<std::int64_t>(run.size() / BlockSize);
     for (int pass = 0; pass < passes; ++pass) {
         const std::int64_t size = fs_->Size(fd);
         if (size < 0)
@@ -183,12 +189,13 @@ bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, in
             landing.Begin(*fs_, fd, size, file.inPlace);
         const std::int64_t blocks = size / BlockSize + 1;
         view_->SetRange(Bar::File, 0, passes * blocks);
-        for (std::int64_t block = 0; block < blocks; ++block) {
-            const long written = fs_->Write(fd, pattern.data(), BlockSize, block * BlockSize);
-            if (written < BlockSize && block * BlockSize + (written > 0 ? written : 0) < size)
-                CannotWrite(path);
+        WriteOut writeOut;
+        for (std::int64_t block = 0; block < blocks; block += runBlocks) {
+            const std::int64_t count = std::min(runBlocks, blocks - block);
+            WriteBlocks(path, fd, run, block, count, size);
+            SendOn(fd, writeOut, (block + count) * BlockSize);
             view_->Pump();
-            view_->Step(Bar::File);
+            view_->Step(Bar::File, count);
             if (Stop) {
                 StopSequence(open, path, file, landing, pass == 0);
                 return false;
@@ -200,6 +207,40 @@ bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, in
     }
     ReportLanding(report_, path, landing);
     return true;
+}
+
+// Writes count blocks from block first on, going on after a write that took
+// only part of them. Only the bytes the file had when the pass began (size)
+// must be overwritten: falling short of them raises the error; falling short
+// past them is let go.
+void CShredder::WriteBlocks(std::string_view path, int fd, const BlockRun& run, std::int64_t first, std::int64_t count,
+                            std::int64_t size)
+{
+    const std::int64_t offset = first * BlockSize;
+    const std::int64_t bytes = count * BlockSize;
+    std::int64_t done = 0;
+    while (done < bytes) {
+        const long written = fs_->Write(fd, run.data() + done, static_cast<std::size_t>(bytes - done), offset + done);
+        if (written <= 0)
+            break;
+        done += written;
+    }
+    if (done < bytes && offset + done < size)
+        CannotWrite(path);
+}
+
+// Every WriteOutChunk written, starts sending that chunk to the medium and
+// waits for the one before it, which has had a chunk's time to get there: no
+// more than two chunks wait in memory, so no wait is long.
+void CShredder::SendOn(int fd, WriteOut& out, std::int64_t writtenTo)
+{
+    if (writtenTo - out.started < WriteOutChunk)
+        return;
+    fs_->StartWriteOut(fd, out.started, writtenTo - out.started);
+    if (out.started > out.waited)
+        fs_->WaitWrittenOut(fd, out.waited, out.started - out.waited);
+    out.waited = out.started;
+    out.started = writtenTo;
 }
 
 // Ends the method at once: the file in hand is deleted as it stands.

@@ -1,6 +1,16 @@
 #include "engine/Pattern.h"
 
+#include <algorithm>
+
 namespace sorvex {
+
+BlockRun RunOf(const Block& block, std::size_t blocks)
+{
+    BlockRun run(blocks * block.size());
+    for (std::size_t at = 0; at < run.size(); at += block.size())
+        std::copy(block.begin(), block.end(), run.begin() + static_cast<std::ptrdiff_t>(at));
+    return run;
+}
 
 Block ZeroCharBlock()
 {

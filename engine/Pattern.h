@@ -1,13 +1,19 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace sorvex {
 
 // One block of every overwrite: 256 bytes, written with one write each.
 constexpr int BlockSize = 256;
 using Block = std::array<unsigned char, BlockSize>;
+
+// A run of blocks, the same block over and over, written with one call.
+using BlockRun = std::vector<unsigned char>;
+BlockRun RunOf(const Block& block, std::size_t blocks);
 
 // 256 times the character "0" (0x30), as the balanced and thorough methods write.
 Block ZeroCharBlock();

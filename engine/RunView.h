@@ -32,13 +32,16 @@ public:
     virtual void ShowPath(std::string_view path) = 0; // raw bytes
     virtual void SetRange(Bar bar, std::int64_t min, std::int64_t max) = 0;
     virtual void SetPosition(Bar bar, std::int64_t position) = 0;
-    virtual void Step(Bar bar) = 0;
+    virtual void Step(Bar bar, std::int64_t by = 1) = 0;
     virtual void Fill(Bar bar) = 0; // the position to the maximum
     // The end of a run, finished or stopped: "Выход" and "Далее >" offered,
     // "Стоп" withdrawn, the two hints shown.
     virtual void ClosingSteps() = 0;
-    // Handles every pending message, then returns.
+    // Handles every pending message, then returns. What changed since the
+    // last pump may be shown at the display's pace rather than at once.
     virtual void Pump() = 0;
+    // Shows at once all that changed: the run has ended where it stood.
+    virtual void ShowAllNow() = 0;
     // Tells the user, after the closing steps, what the run could not destroy for certain.
     virtual void ShowReport(const RunReport& report) = 0;
 

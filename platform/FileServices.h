@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -63,8 +64,10 @@ public:
     virtual int OpenSubfolder(int parent, std::string_view name, Refusal& why) = 0;
     // Reads every entry of an open folder except "." and ".." (hidden ones
     // included) in the order the system reports them. A read error part-way
-    // keeps what was read; false when nothing could be read.
-    virtual bool ListFolder(int folder, FolderListing& out) = 0;
+    // keeps what was read; false when nothing could be read. A large folder
+    // comes in batches: between two, betweenBatches is called, and reading
+    // ends early when it returns false.
+    virtual bool ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches = {}) = 0;
     // The open folder's or file's own identity.
     virtual FileId IdOf(int fd) = 0;
     virtual FileSystemInfo FileSystemOf(int fd) = 0;

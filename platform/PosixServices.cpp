@@ -40,10 +40,12 @@ bool IsDotEntry(const char* name)
 // Reads the entries straight from the kernel: fdopendir would add an fstat
 // and an fcntl to the open, two reads and close each folder needs.
 // Stops quietly at a read error: what was read so far is still worth having.
-bool ReadAllEntries(int dirFd, FolderListing& out)
+bool ReadAllEntries(int dirFd, FolderListing& out, const std::function<bool()>& betweenBatches)
 {
     alignas(dirent64) char buffer[32768];
     for (bool first = true;; first = false) {
+        if (!first && betweenBatches && !betweenBatches())
+            return true;
         const ssize_t filled = ::getdents64(dirFd, buffer, sizeof buffer);
         if (filled <= 0)
             return !(first && filled < 0);
@@ -241,10 +243,10 @@ int PosixServices::OpenSubfolder(int parent, std::string_view name, Refusal& why
     return OpenBelow(parent, name, O_RDONLY | O_DIRECTORY, why);
 }
 
-bool PosixServices::ListFolder(int folder, FolderListing& out)
+bool PosixServices::ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches)
 {
     out.Clear();
-    return ReadAllEntries(folder, out);
+    return ReadAllEntries(folder, out, betweenBatches);
 }
 
 FileId PosixServices::IdOf(int fd)

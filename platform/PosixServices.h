@@ -12,7 +12,7 @@ public:
 
     int OpenFolder(const std::string& path, bool lastIsListed, Refusal& why) override;
     int OpenSubfolder(int parent, std::string_view name, Refusal& why) override;
-    bool ListFolder(int folder, FolderListing& out) override;
+    bool ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches = {}) override;
     FileId IdOf(int fd) override;
     FileSystemInfo FileSystemOf(int fd) override;
     Node Inspect(int folder, std::string_view name) override;
