@@ -65,7 +65,10 @@ void ProgressBar::PositionChanged()
         const int look = LookOf(step);
         if (look != look_) {
             look_ = look;
-            update();
+            if (paced_)
+                repaintDue_ = true;
+            else
+                update();
         }
     }
     // The first position whose painted step is greater than this one's.
@@ -78,6 +81,13 @@ void ProgressBar::PositionChanged()
     while (next > position_ + 1 && StepOf(next - 1) > step)
         --next;
     nextRepaintAt_ = std::max(next, position_ + 1);
+}
+
+void ProgressBar::Present()
+{
+    if (repaintDue_)
+        update();
+    repaintDue_ = false;
 }
 
 QSize ProgressBar::sizeHint() const
@@ -102,6 +112,7 @@ void ProgressBar::paintEvent(QPaintEvent*)
     const QStyleOptionProgressBar option = StyleOption();
     contentsWidth_ = style()->subElementRect(QStyle::SE_ProgressBarContents, &option, this).width();
     look_ = LookOf(painted_);
+    repaintDue_ = false;
     QPainter painter(this);
     style()->drawControl(QStyle::CE_ProgressBar, &option, &painter, this);
 }

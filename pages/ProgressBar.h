@@ -23,11 +23,17 @@ public:
     void SetMin(std::int64_t min);
     void SetMax(std::int64_t max);
     void SetPosition(std::int64_t position);
-    void StepIt()
+    void StepIt(std::int64_t by = 1)
     {
-        if (++position_ >= nextRepaintAt_)
+        position_ += by;
+        if (position_ >= nextRepaintAt_)
             PositionChanged();
     }
+
+    // Paced, a change only marks the bar to be repainted at the next
+    // Present; a paint for any other reason shows the true position anyway.
+    void SetPaced(bool paced) { paced_ = paced; }
+    void Present();
 
     // Painted steps across the bar's whole length; finer than any bar's pixels.
     static constexpr int Resolution = 4096;
@@ -54,6 +60,8 @@ private:
     int painted_ = 0;
     int contentsWidth_ = 0; // the filled part's length when full, at the last paint
     int look_ = EmptyLook; // LookOf the step on screen or asked for
+    bool paced_ = false;
+    bool repaintDue_ = false; // paced: a repaint waits for Present
 };
 
 } // namespace sorvex

@@ -9,6 +9,10 @@
 #include "pages/frmAddFiles.h"
 #include "ui_frmProgress.h"
 
+#include <QEvent>
+
+#include <algorithm>
+
 using namespace sorvex;
 
 TfrmProgr* frmProgr = nullptr;
@@ -34,6 +38,9 @@ TfrmProgr::TfrmProgr() : Page({189, 107}, Frame::Ordinary)
     Bind(Button1, this, &TfrmProgr::Button1Click);
     Bind(Button2, this, &TfrmProgr::Button2Click);
     Bind(Button4, this, &TfrmProgr::Button4Click);
+    prg1->SetPaced(true);
+    prg2->SetPaced(true);
+    lblFile->installEventFilter(this);
     Button4->setFocus();
 }
 
@@ -57,6 +64,7 @@ void TfrmProgr::Button2Click()
     MovePage(this, frmAddFile);
     prg1->SetPosition(0);
     prg2->SetPosition(0);
+    Present();
     Button4->setEnabled(true);
     st1->hide();
     st2->hide();
@@ -78,12 +86,51 @@ void TfrmProgr::resizeEvent(QResizeEvent*)
 
 void TfrmProgr::ShowPreparing()
 {
+    pathShown_ = true;
     lblFile->setText(QStringLiteral("Идёт подготовка к удалению."));
 }
 
+// Files can come faster than any screen shows them: the path is kept here
+// and painted at the display's pace, never with a round trip per file.
 void TfrmProgr::ShowPath(std::string_view path)
 {
-    lblFile->setText(CaptionOf(QByteArray::fromRawData(path.data(), static_cast<qsizetype>(path.size()))));
+    path_.resize(static_cast<qsizetype>(path.size())); // keeps its capacity from file to file
+    std::copy(path.begin(), path.end(), path_.begin());
+    pathShown_ = false;
+}
+
+void TfrmProgr::Present()
+{
+    if (!pathShown_) {
+        pathShown_ = true;
+        labelRepaintIsOurs_ = true;
+        lblFile->setText(CaptionOf(path_));
+    }
+    prg1->Present();
+    prg2->Present();
+}
+
+void TfrmProgr::PresentWhenDue()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - presented_ >= PaintEvery) {
+        presented_ = now;
+        Present();
+    }
+}
+
+// A paint the run did not ask for (the window uncovered, say) shows the file
+// in hand too. The repaint that showing it asks for is let through as it is:
+// taking the next file there would paint once per file again.
+bool TfrmProgr::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lblFile && event->type() == QEvent::Paint) {
+        const bool ours = labelRepaintIsOurs_;
+        labelRepaintIsOurs_ = false;
+        if (!ours && !pathShown_)
+            Present();
+    }
+    return Page::eventFilter(watched, event);
 }
 
 ProgressBar& TfrmProgr::BarOf(Bar bar) const
@@ -102,9 +149,9 @@ void TfrmProgr::SetPosition(Bar bar, std::int64_t position)
     BarOf(bar).SetPosition(position);
 }
 
-void TfrmProgr::Step(Bar bar)
+void TfrmProgr::Step(Bar bar, std::int64_t by)
 {
-    BarOf(bar).StepIt();
+    BarOf(bar).StepIt(by);
 }
 
 void TfrmProgr::Fill(Bar bar)
@@ -114,6 +161,7 @@ void TfrmProgr::Fill(Bar bar)
 
 void TfrmProgr::ClosingSteps()
 {
+    Present();
     Button1->setEnabled(true);
     Button2->setEnabled(true);
     Button4->setEnabled(false);
@@ -123,13 +171,20 @@ void TfrmProgr::ClosingSteps()
 
 void TfrmProgr::Pump()
 {
+    PresentWhenDue();
     ProcessMessages();
 }
 
 // Said after every run that leaves something behind, but not to a user who
 // has chosen to leave the program.
+void TfrmProgr::ShowAllNow()
+{
+    Present();
+}
+
 void TfrmProgr::ShowReport(const RunReport& report)
 {
+    Present();
     if (!leaving_)
         ShowReportBox(report, this);
 }

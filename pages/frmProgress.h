@@ -3,6 +3,10 @@
 #include "engine/RunView.h"
 #include "pages/Page.h"
 
+#include <QByteArray>
+
+#include <chrono>
+
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -40,17 +44,29 @@ public:
     void ShowPath(std::string_view path) override;
     void SetRange(sorvex::Bar bar, std::int64_t min, std::int64_t max) override;
     void SetPosition(sorvex::Bar bar, std::int64_t position) override;
-    void Step(sorvex::Bar bar) override;
+    void Step(sorvex::Bar bar, std::int64_t by) override;
     void Fill(sorvex::Bar bar) override;
     void ClosingSteps() override;
     void Pump() override;
     void ShowReport(const sorvex::RunReport& report) override;
+    void ShowAllNow() override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Brings lblFile up to date whenever it is about to be painted.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     sorvex::ProgressBar& BarOf(sorvex::Bar bar) const;
+    // What changes per file or per block reaches the screen at most this often.
+    static constexpr std::chrono::milliseconds PaintEvery{16};
+    void PresentWhenDue();
+    void Present();
+
+    QByteArray path_; // the file in hand, shown at the next Present
+    bool pathShown_ = true;
+    bool labelRepaintIsOurs_ = false; // the label's next paint is the one Present asked for
+    std::chrono::steady_clock::time_point presented_;
     bool leaving_ = false; // "Выход" was pressed: the program ends once the run has returned
 };
 

@@ -297,14 +297,14 @@ TEST_F(Methods, FailedFlushRaisesAndKeepsTheFile)
 TEST_F(Methods, ShortWriteBeforeTheOldEndRaisesAndOnlyPastItIsLetGo)
 {
     const std::string path = Listed("f", 1000, 'w');
-    fs.shortWrite = [](int write) { return write == 2 ? 100L : -1L; };
+    fs.shortWrite = [](int write) { return write < 2 ? -1L : write == 2 ? 100L : 0L; }; // then the disk is full
     EXPECT_EQ(ErrorOfRun(MethodBalanced), "Cannot write file " + path);
     EXPECT_TRUE(Exists(path));
 
     view.entries.clear();
     fs.writes = 0;
     const std::string tail = Listed("g", 600, 'w'); // blocks 1 to 3; the third holds 88 bytes of data
-    fs.shortWrite = [](int write) { return write == 3 ? 88L : -1L; };
+    fs.shortWrite = [](int write) { return write == 3 ? 88L : write == 4 ? 0L : -1L; }; // a full disk, then room
     Shredder.Run(MethodBalanced);
     EXPECT_FALSE(Exists(tail));
     EXPECT_TRUE(view.Finished());
@@ -319,4 +319,44 @@ TEST_F(Methods, FailureInTheBlockPastTheOldEndIsLetGo)
     EXPECT_FALSE(Exists(path));
     EXPECT_TRUE(view.Finished());
     EXPECT_EQ(fs.contentAtRemoval[path], std::string(512 + 256, '0')) << "the second pass wrote 3 blocks";
+}
+
+// Blocks go out in runs of many: the bytes a pass leaves are still exactly
+// (size div 256) + 1 blocks of the pattern from the first byte on, whatever
+// the size is against the length of a run, and the file bar counts blocks.
+TEST_F(Methods, RunsOfBlocksWriteExactlyTheBlocksOfEachPass)
+{
+    Shredder.UseRunBlocks(CShredder::RunBlocks);
+    const std::int64_t run = CShredder::RunBlocks * BlockSize;
+    for (const std::int64_t size : {run - 257, run - 256, run - 1, run, run + 255, 2 * run + 1}) {
+        NextRun();
+        fs.writes = 0;
+        const std::string path = Listed("f", static_cast<std::size_t>(size), 'x');
+        Shredder.Run(MethodBalanced);
+        const std::int64_t first = size / BlockSize + 1;
+        const std::int64_t second = (first * BlockSize) / BlockSize + 1;
+        EXPECT_EQ(fs.contentAtRemoval[path], std::string(static_cast<std::size_t>(second * BlockSize), '0')) << size;
+        EXPECT_EQ(view.File().position, first + second) << size;
+        const auto calls = [&](std::int64_t blocks) {
+            return (blocks + CShredder::RunBlocks - 1) / CShredder::RunBlocks;
+        };
+        EXPECT_EQ(fs.writes, calls(first) + calls(second)) << size;
+    }
+}
+
+// "Стоп" is looked at after every run's pump: a stop queued at the second
+// pump ends the pass there, with two runs written and the rest as it was.
+TEST_F(Methods, StopIsAnsweredAtThePumpAfterARun)
+{
+    Shredder.UseRunBlocks(CShredder::RunBlocks);
+    const std::size_t run = CShredder::RunBlocks * BlockSize;
+    const std::string path = Listed("big", 3 * run + 100, 'x');
+    view.onPump = [this] {
+        if (view.pumps == 2)
+            Shredder.Stop = true;
+    };
+    Shredder.Run(MethodThorough);
+    EXPECT_EQ(fs.writes, 2);
+    EXPECT_EQ(fs.contentAtRemoval[path], std::string(2 * run, '0') + std::string(run + 100, 'x'));
+    EXPECT_TRUE(view.Finished());
 }

@@ -7,6 +7,7 @@
 
 #include "pages/Pump.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QResizeEvent>
@@ -243,4 +244,40 @@ TEST_F(ProgressPage, ClickQueuedDeepIntoALongRunIsTakenByTheNextPumpAndTimersRun
     EXPECT_EQ(fs.writes, 6000);
     EXPECT_FALSE(Exists(file));
     EXPECT_EQ(fs.flushes, 2) << "the first pass and the stop";
+}
+
+// Files can come faster than a screen shows them: the path in hand and the
+// bars are painted at the display's pace, not once per file, yet a paint for
+// a reason of its own shows the file in hand.
+TEST_F(ProgressPage, PathAndBarsArePaintedAtTheDisplaysPaceAndAlwaysTrue)
+{
+    MakeFolder(tree / "many");
+    for (int i = 0; i < 3000; ++i)
+        WriteFile(tree / ("many/" + std::to_string(10000 + i)), "x");
+    frmAddFile->AddEntry(QByteArray::fromStdString(tree / "many/"), FolderImage);
+    PaintCounter labelPaints;
+    PaintCounter barPaints;
+    frmProgr->lblFile->installEventFilter(&labelPaints);
+    frmProgr->prg2->installEventFilter(&barPaints);
+    std::vector<bool> trueWhenPainted;
+    fs.beforeRemove = [&](const std::string& path) {
+        if (fs.removed.size() % 500 == 0) { // a paint for a reason of its own, now
+            frmProgr->lblFile->repaint();
+            trueWhenPainted.push_back(frmProgr->lblFile->text().toStdString() == path);
+        }
+    };
+    QElapsedTimer clock;
+    clock.start();
+    Shredder.Run(MethodFast);
+    const qint64 ms = clock.elapsed();
+    frmProgr->lblFile->removeEventFilter(&labelPaints);
+    frmProgr->prg2->removeEventFilter(&barPaints);
+    EXPECT_EQ(fs.removed.size(), 3000u);
+    EXPECT_EQ(trueWhenPainted, std::vector<bool>(6, true));
+    // About the display's pace (the forced paints and a loaded machine's odd
+    // extra frame aside): far from the 3,000 paints of one per file.
+    const int paced = static_cast<int>(ms / 16) + 40;
+    EXPECT_LE(labelPaints.paints, paced) << ms << " ms";
+    EXPECT_LE(barPaints.paints, paced) << ms << " ms";
+    EXPECT_EQ(Label(), fs.removed.back()) << "the last file, once the run is over";
 }

@@ -20,12 +20,14 @@ protected:
         Shredder.Files.Clear();
         Shredder.Stop = false;
         Shredder.UseServices(fs);
+        Shredder.UseRunBlocks(1); // a write and a pump per block: stops can be placed at any block
         Shredder.UseEntries(&view);
         Shredder.UseView(&view);
     }
     void TearDown() override
     {
         Shredder.UseServices(sorvex::SystemServices());
+        Shredder.UseRunBlocks(CShredder::RunBlocks);
         Shredder.UseEntries(nullptr);
         Shredder.UseView(nullptr);
         Shredder.Files.Clear();

@@ -58,7 +58,7 @@ int ObservedServices::OpenSubfolder(int parent, std::string_view name, Refusal& 
     return Opened(real_.OpenSubfolder(parent, name, why), folder);
 }
 
-bool ObservedServices::ListFolder(int folder, FolderListing& out)
+bool ObservedServices::ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches)
 {
     const std::string path = PathOf(folder);
     listed.push_back(path);
@@ -68,7 +68,7 @@ bool ObservedServices::ListFolder(int folder, FolderListing& out)
         for (const Entry& entry : folders[path])
             out.Add(entry.name, entry.isFolder);
     } else {
-        found = real_.ListFolder(folder, out);
+        found = real_.ListFolder(folder, out, betweenBatches);
     }
     if (afterList)
         afterList(path);
@@ -153,6 +153,8 @@ bool ObservedServices::Remove(int folder, std::string_view name, FileId expected
 {
     const std::string path = PathOf(folder) + std::string(name);
     removed.push_back(path);
+    if (beforeRemove)
+        beforeRemove(path);
     if (failRemove && failRemove(path))
         return false;
     struct stat st;

@@ -38,6 +38,7 @@ public:
     std::function<void(int flushNumber)> afterFlush;
     bool failFlush = false;
     std::function<bool(const std::string& path)> failRemove; // true: the name stays
+    std::function<void(const std::string& path)> beforeRemove;
     // Answers in place of the file system's extent map when set.
     std::function<bool(int readNumber, sorvex::ExtentMap& out)> extents;
     std::optional<std::uint32_t> tick;
@@ -55,7 +56,7 @@ public:
 
     int OpenFolder(const std::string& path, bool lastIsListed, sorvex::Refusal& why) override;
     int OpenSubfolder(int parent, std::string_view name, sorvex::Refusal& why) override;
-    bool ListFolder(int folder, sorvex::FolderListing& out) override;
+    bool ListFolder(int folder, sorvex::FolderListing& out, const std::function<bool()>& betweenBatches = {}) override;
     sorvex::FileId IdOf(int fd) override;
     sorvex::FileSystemInfo FileSystemOf(int fd) override;
     sorvex::Node Inspect(int folder, std::string_view name) override;

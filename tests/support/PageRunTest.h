@@ -22,11 +22,13 @@ protected:
         Shredder.Files.Clear();
         Shredder.Stop = false;
         Shredder.UseServices(fs);
+        Shredder.UseRunBlocks(1); // a write and a pump per block: stops can be placed at any block
         frmProgr->show();
     }
     void TearDown() override
     {
         Shredder.UseServices(sorvex::SystemServices());
+        Shredder.UseRunBlocks(CShredder::RunBlocks);
         Shredder.Files.Clear();
         Shredder.Stop = false;
         PagesTest::TearDown();

@@ -50,11 +50,12 @@ public:
     void ShowPath(std::string_view path) override { label = path; }
     void SetRange(sorvex::Bar bar, std::int64_t min, std::int64_t max) override;
     void SetPosition(sorvex::Bar bar, std::int64_t position) override { Of(bar).position = position; }
-    void Step(sorvex::Bar bar) override { ++Of(bar).position; }
+    void Step(sorvex::Bar bar, std::int64_t by) override { Of(bar).position += by; }
     void Fill(sorvex::Bar bar) override { Of(bar).position = Of(bar).max; }
     void ClosingSteps() override { ++closingSteps; }
     void Pump() override;
     void ShowReport(const sorvex::RunReport& report) override { reports.push_back(report); }
+    void ShowAllNow() override {}
 
 private:
     void List(Entry entry);
