@@ -98,7 +98,9 @@ drive_start_display()
     local n
     for n in $(seq 90 120); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$DRIVE_TMP/xvfb.log" 2>&1 &
+        # -noreset: by default the server resets when its last client leaves, the
+        # readiness check below included, and refuses connections meanwhile.
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$DRIVE_TMP/xvfb.log" 2>&1 &
         DRIVE_XVFB_PID=$!
         # Ours only when it is alive and holds the lock: another may have won the race.
         local tenths=50 ready=1
