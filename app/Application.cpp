@@ -37,7 +37,8 @@ void Terminate()
 
 void PrepareApplication()
 {
-    QApplication::setApplicationDisplayName(AppTitle);
+    // No application display name: the window system would append it to every
+    // caption ("ВНИМАНИЕ! — ..."). The pages carry the title themselves.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/sorvex-256.png")));
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setFont(PageFont());
