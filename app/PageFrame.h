@@ -12,5 +12,6 @@ QFont PageFont();
 void UseDialogFrame(QWidget* page);
 
 // The one way the wizard changes page: hide the current one, show the target,
-// then give it the current page's Top, then its Left.
+// then, once it is on screen (framed by any window manager), give it the
+// current page's Top, then its Left: the outer frame takes the same place.
 void MovePage(QWidget* from, QWidget* to);

@@ -6,8 +6,9 @@
 BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libjpeg-dev
   libgtest-dev libgmock-dev fonts-liberation fonts-dejavu-core dpkg-dev file"
 # To run every test: a real X server to drive the program in (xclip reads back
-# what was typed into its dialogs), and the tools that look at the results.
-TEST_PACKAGES="xvfb xdotool x11-utils imagemagick xclip e2fsprogs mount util-linux
+# what was typed into its dialogs), a window manager to frame its windows, and
+# the tools that look at the results.
+TEST_PACKAGES="xvfb xdotool x11-utils imagemagick xclip openbox e2fsprogs mount util-linux
   desktop-file-utils"
 
 # Installs the missing packages as root; as anyone else, prints the line to run and stops.
