@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/Dispatch.h"
 #include "app/PageFrame.h"
+#include "pages/WidestEntryDelegate.h"
 #include "pages/frmSposob.h"
 #include "pages/frmStart.h"
 
@@ -58,6 +59,7 @@ TfrmAddFile::TfrmAddFile(QWidget* parent) : QWidget(parent)
     lst->viewport()->setAcceptDrops(true);
     lst->installEventFilter(this);
     lst->viewport()->installEventFilter(this);
+    lst->setItemDelegate(new WidestEntryDelegate(lst));
     lst->setFocus();
 }
 
