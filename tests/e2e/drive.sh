@@ -291,13 +291,21 @@ drive_dialog_answer()
     drive_poll 10 drive_find_dialog "$title" || drive_fail "no focused dialog \"$title\" after the click"
     # shellcheck disable=SC2034 # read by the callers
     DRIVE_DIALOG_CAPTION=$(xdotool getwindowname "$DRIVE_DIALOG")
-    xdotool type --delay 8 "$text"
-    xdotool key ctrl+a # selects the line edit's text: the primary selection then holds it
-    drive_poll 3 drive_primary_is "$text" ||
-        { xdotool key Escape Escape; drive_fail "the dialog's line edit holds \"$(drive_primary)\", not \"$text\""; }
+    local attempt
+    for attempt in 1 2 3; do
+        # From the second attempt on, typed over what the dialog made of the last one.
+        xdotool type --delay 8 "$text"
+        xdotool key ctrl+a # selects the line edit's text: the primary selection then holds it
+        drive_poll 3 drive_primary_is "$text" && break
+        [ "$attempt" -lt 3 ] ||
+            { xdotool key Escape Escape; drive_fail "the dialog's line edit holds \"$(drive_primary)\", not \"$text\""; }
+    done
     xdotool key Return
     if ! drive_poll 2 drive_dialog_gone "$title"; then
-        xdotool key Return # a completion list may have taken the first one
+        # A completion list may have taken the first Return. Another one only
+        # while the dialog still has the focus: on the page it would press the
+        # focused button and open the dialog again.
+        [ "$(xdotool getwindowfocus 2>/dev/null)" != "$DRIVE_DIALOG" ] || xdotool key Return
         drive_poll 3 drive_dialog_gone "$title" || drive_fail "\"$title\" did not accept \"$text\""
     fi
 }
