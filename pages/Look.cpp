@@ -21,7 +21,8 @@ QFont PageFont()
 
 void PrepareApplication()
 {
-    QApplication::setApplicationDisplayName(AppTitle);
+    // No application display name: the X11 platform would append it to every
+    // window's title, and each caption must read exactly as given.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/sorvex-256.png")));
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setFont(PageFont());

@@ -3,6 +3,10 @@
 #include "pages/Dispatch.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
+#include <QWindow>
 
 namespace sorvex {
 
@@ -19,12 +23,35 @@ void Page::closeEvent(QCloseEvent* event)
     Dispatch([this] { Button1Click(); });
 }
 
+// A window manager frames a page only after show() has returned, and until
+// then Qt takes the page's frame to be its inside: a move would put the inside
+// where the frame belongs, and the wizard would creep by a frame at every
+// first move. The page is on screen once the window manager has framed it
+// (at once without one). The wait leaves user input for afterwards and gives
+// up after two seconds.
+static void AwaitOnScreen(QWidget* page)
+{
+    QWindow* const window = page->windowHandle();
+    if (window == nullptr)
+        return;
+    constexpr int Limit = 2000; // milliseconds
+    const QDeadlineTimer deadline(Limit);
+    QTimer wake; // ends the last wait at the deadline
+    wake.setSingleShot(true);
+    wake.start(Limit);
+    while (!window->isExposed() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+}
+
 void MovePage(QWidget* from, QWidget* to)
 {
+    // Read first: once hidden, the page loses its frame while the target is awaited.
+    const QPoint place = from->pos();
     from->hide();
     to->show();
-    to->move(to->x(), from->y());
-    to->move(from->x(), to->y());
+    AwaitOnScreen(to);
+    to->move(to->x(), place.y());
+    to->move(place.x(), to->y());
 }
 
 } // namespace sorvex

@@ -25,7 +25,7 @@ protected:
 };
 
 // The one way the wizard changes page: hide the current one, show the target,
-// then give it the current page's Top, then its Left.
+// then, once it is on screen, give it the current page's Top, then its Left.
 void MovePage(QWidget* from, QWidget* to);
 
 } // namespace sorvex

@@ -3,6 +3,7 @@
 #include "pages/Dispatch.h"
 #include "pages/Pump.h"
 #include "pages/RawPath.h"
+#include "pages/WidestEntryDelegate.h"
 #include "pages/frmSposob.h"
 #include "pages/frmStart.h"
 #include "ui_frmAddFiles.h"
@@ -84,6 +85,7 @@ TfrmAddFile::TfrmAddFile() : Page({259, 108}, Frame::Dialog)
     lst->viewport()->setAcceptDrops(true);
     lst->installEventFilter(this);
     lst->viewport()->installEventFilter(this);
+    lst->setItemDelegate(new WidestEntryDelegate(lst));
     lst->setFocus();
 }
 

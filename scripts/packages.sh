@@ -6,13 +6,13 @@
 BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libjpeg-dev
   libgtest-dev libgmock-dev fonts-liberation fonts-dejavu-core dpkg-dev file"
 # To run every test: a real X server to drive the program in (xclip reads back
-# what was typed into its dialogs), and the tools that look at the results: of
-# the package, lintian, the desktop-file and AppStream validators and man; of
-# the file managers' actions, GLib's and nautilus-python's Python bindings; and
-# clang-format, which holds the sources to the written style. The real-disk
-# tests make ext4, btrfs and xfs images.
-TEST_PACKAGES="xvfb xdotool x11-utils imagemagick xclip e2fsprogs btrfs-progs xfsprogs mount util-linux
-  desktop-file-utils lintian appstream man-db groff-base python3-gi python3-nautilus
+# what was typed into its dialogs), a window manager to frame its windows, and
+# the tools that look at the results: of the package, lintian, the desktop-file
+# and AppStream validators and man; of the file managers' actions, GLib's and
+# nautilus-python's Python bindings; and clang-format, which holds the sources
+# to the written style. The real-disk tests make ext4, btrfs and xfs images.
+TEST_PACKAGES="xvfb xdotool x11-utils imagemagick xclip openbox e2fsprogs btrfs-progs xfsprogs
+  mount util-linux desktop-file-utils lintian appstream man-db groff-base python3-gi python3-nautilus
   clang-format"
 
 # Installs the missing packages as root; as anyone else, prints the line to run and stops.

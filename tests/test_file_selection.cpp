@@ -6,6 +6,8 @@
 #include "tests/support/ModalWatcher.h"
 #include "tests/support/Pages.h"
 
+#include <QScrollBar>
+
 using namespace sorvex;
 
 namespace {
@@ -144,4 +146,42 @@ TEST_F(FileSelection, BackMovesToTheWelcomePageThenEmptiesTheList)
     EXPECT_TRUE(Form1->isVisible());
     EXPECT_EQ(Form1->pos(), QPoint(70, 80));
     EXPECT_EQ(frmAddFile->lst->count(), 0);
+}
+
+// The width Qt gives an entry laid out on its own, icon and margins included.
+static int NaturalWidth(const QListWidgetItem* entry)
+{
+    QListWidget alone;
+    alone.setFont(frmAddFile->lst->font());
+    alone.setIconSize(frmAddFile->lst->iconSize());
+    alone.setTextElideMode(Qt::ElideNone);
+    alone.addItem(entry->clone());
+    alone.resize(40, 100); // narrower than any entry: the entry's own width shows
+    alone.doItemsLayout();
+    return alone.visualItemRect(alone.item(0)).width();
+}
+
+// All entries share one size, which Qt takes from one sample; a long path
+// followed by a shorter one used to be cut off at the list's edge.
+TEST_F(FileSelection, EveryPathCanBeScrolledIntoViewToItsEnd)
+{
+    const QString longPath = QStringLiteral("/home/user/Документы/Бухгалтерия/Договоры и счета за 2023 год/"
+                                            "Сканы подписанных экземпляров/договор-аренды-склада-№-17.pdf");
+    AddFiles({longPath, "/home/user/b.txt", "/srv/z"});
+    ASSERT_EQ(Captions().back(), "/srv/z") << "the short path must be laid out last";
+    frmAddFile->show();
+    QListWidget* const lst = frmAddFile->lst;
+    lst->doItemsLayout();
+    const int reachable = lst->horizontalScrollBar()->maximum() + lst->viewport()->width();
+    for (int i = 0; i < lst->count(); ++i) {
+        const int needed = NaturalWidth(lst->item(i));
+        EXPECT_GE(lst->visualItemRect(lst->item(i)).width(), needed) << Captions()[i].toStdString();
+        EXPECT_GE(reachable, needed) << Captions()[i].toStdString();
+    }
+
+    // Without the long path nothing is wider than the list: no scrolling is left over.
+    lst->findItems(longPath, Qt::MatchExactly).first()->setSelected(true);
+    frmAddFile->Button7->click();
+    lst->doItemsLayout();
+    EXPECT_EQ(lst->horizontalScrollBar()->maximum(), 0);
 }

@@ -8,20 +8,26 @@ DRIVE_TITLE='^Sorvex : Personal Edition$'
 DRIVE_STEP="start-up"
 DRIVE_TMP=""
 DRIVE_XVFB_PID=""
+DRIVE_WM_PID=""
 DRIVE_PID=""
 DRIVE_WATCHDOG=""
 DRIVE_PAGE="" # window of the page on screen
 DRIVE_DIALOG=""
+DRIVE_DIALOG_CAPTION="" # the caption of the last dialog answered
 DRIVE_X="" DRIVE_Y="" # the page's top-left corner on the screen
 # shellcheck disable=SC2034 # read by the callers
 DRIVE_STATUS="" # the exit code of the program after drive_exit
 
 # Centres of the controls, relative to a page's client area (508x359).
+# shellcheck disable=SC2034 # read by the callers
+DRIVE_BACK=(301 339)
 DRIVE_NEXT=(377 339)
 DRIVE_EXIT=(461 339)
 DRIVE_ADD_FILES=(432 76)
 DRIVE_ADD_FOLDER=(432 108)
 DRIVE_THOROUGH=(60 209)
+# shellcheck disable=SC2034 # read by the callers
+DRIVE_STOP=(61 205) # on the progress page
 # The radio indicators of "Сбалансированный" and "Тщательный", and the
 # progress page's "Для продолжения ..." hint, shown once a run is over.
 DRIVE_BALANCED_MARK=16x17+24+137
@@ -43,7 +49,7 @@ drive_fail()
 drive_begin()
 {
     local seconds=$1 tool
-    for tool in Xvfb xdotool xdpyinfo import identify compare xclip; do
+    for tool in Xvfb xdotool xdpyinfo xwininfo xprop import identify compare xclip; do
         command -v "$tool" >/dev/null || drive_fail "$tool is missing (scripts/packages.sh TEST_PACKAGES)"
     done
     DRIVE_TMP=$(mktemp -d "${TMPDIR:-/tmp}/sorvex-drive.XXXXXX")
@@ -67,6 +73,10 @@ drive_end()
     if [ -n "$DRIVE_PID" ] && kill -0 "$DRIVE_PID" 2>/dev/null; then
         kill "$DRIVE_PID" 2>/dev/null || true
         wait "$DRIVE_PID" 2>/dev/null || true
+    fi
+    if [ -n "$DRIVE_WM_PID" ]; then
+        kill "$DRIVE_WM_PID" 2>/dev/null || true
+        wait "$DRIVE_WM_PID" 2>/dev/null || true
     fi
     if [ -n "$DRIVE_XVFB_PID" ]; then
         kill "$DRIVE_XVFB_PID" 2>/dev/null || true
@@ -98,7 +108,9 @@ drive_start_display()
     local n
     for n in $(seq 90 120); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$DRIVE_TMP/xvfb.log" 2>&1 &
+        # -noreset: by default the server resets when its last client leaves, the
+        # readiness check below included, and refuses connections meanwhile.
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$DRIVE_TMP/xvfb.log" 2>&1 &
         DRIVE_XVFB_PID=$!
         # Ours only when it is alive and holds the lock: another may have won the race.
         local tenths=50 ready=1
@@ -127,6 +139,25 @@ drive_display_ready()
         xdpyinfo -display ":$1" >/dev/null 2>&1 || return 1
 }
 
+# Openbox as the window manager of the display, with its own settings
+# folders. Every window gets a frame: a title bar and a border.
+drive_start_wm()
+{
+    drive_step "starting openbox"
+    command -v openbox >/dev/null || drive_fail "openbox is missing (scripts/packages.sh TEST_PACKAGES)"
+    mkdir -p "$DRIVE_TMP/wm"
+    HOME="$DRIVE_TMP/wm" XDG_CONFIG_HOME="$DRIVE_TMP/wm" XDG_CACHE_HOME="$DRIVE_TMP/wm" \
+        openbox >"$DRIVE_TMP/openbox.log" 2>&1 &
+    DRIVE_WM_PID=$!
+    drive_poll 10 drive_wm_ready || drive_fail "openbox did not take over the display"
+}
+
+drive_wm_ready()
+{
+    kill -0 "$DRIVE_WM_PID" 2>/dev/null || drive_fail "openbox has ended: $(cat "$DRIVE_TMP/openbox.log")"
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
 drive_start_sorvex()
 {
     drive_step "starting $1"
@@ -149,20 +180,49 @@ drive_find_page()
     DRIVE_PAGE=$windows
 }
 
-# Sets DRIVE_X and DRIVE_Y from the geometry of the page's window.
+# "X,Y": where a window's top-left corner is on the screen.
+drive_corner()
+{
+    xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X:/ { x = $4 }
+        /Absolute upper-left Y:/ { y = $4 } END { if (x != "" && y != "") print x "," y; else exit 1 }'
+}
+
+# "X,Y": where the outer frame of a window starts: the corner of the window
+# a window manager put it in, or its own without one.
+drive_frame_corner()
+{
+    local window=$1 tree parent
+    while tree=$(xwininfo -tree -id "$window" 2>/dev/null); do
+        parent=$(sed -n 's/^ *Parent window id: \(0x[0-9a-f]*\).*/\1/p' <<<"$tree")
+        if [ "$parent" = "$(sed -n 's/^ *Root window id: \(0x[0-9a-f]*\).*/\1/p' <<<"$tree")" ]; then
+            drive_corner "$window"
+            return
+        fi
+        window=$parent
+    done
+    return 1
+}
+
+# Sets DRIVE_X and DRIVE_Y from the corner of the page's window, the inside of any frame.
 drive_origin()
 {
-    local geometry
-    geometry=$(xdotool getwindowgeometry --shell "$DRIVE_PAGE") || drive_fail "the page's window has gone"
-    DRIVE_X=$(sed -n 's/^X=//p' <<<"$geometry")
-    DRIVE_Y=$(sed -n 's/^Y=//p' <<<"$geometry")
+    local corner
+    corner=$(drive_corner "$DRIVE_PAGE") || drive_fail "the page's window has gone"
+    DRIVE_X=${corner%,*}
+    DRIVE_Y=${corner#*,}
 }
 
 # Clicks at a point of the page on screen, relative to its window.
 drive_click()
 {
     drive_origin
-    xdotool mousemove --sync $((DRIVE_X + $1)) $((DRIVE_Y + $2)) click 1
+    local x=$((DRIVE_X + $1)) y=$((DRIVE_Y + $2))
+    # "mousemove --sync" waits for a motion, none when the pointer is there already.
+    if [ "$(xdotool getmouselocation --shell | sed -n 's/^[XY]=//p' | paste -sd,)" = "$x,$y" ]; then
+        xdotool click 1
+    else
+        xdotool mousemove --sync "$x" "$y" click 1
+    fi
 }
 
 drive_position() { drive_origin && echo "$DRIVE_X,$DRIVE_Y"; }
@@ -229,13 +289,23 @@ drive_dialog_answer()
     fi
     drive_click "$x" "$y"
     drive_poll 10 drive_find_dialog "$title" || drive_fail "no focused dialog \"$title\" after the click"
-    xdotool type --delay 8 "$text"
-    xdotool key ctrl+a # selects the line edit's text: the primary selection then holds it
-    drive_poll 3 drive_primary_is "$text" ||
-        { xdotool key Escape Escape; drive_fail "the dialog's line edit holds \"$(drive_primary)\", not \"$text\""; }
+    # shellcheck disable=SC2034 # read by the callers
+    DRIVE_DIALOG_CAPTION=$(xdotool getwindowname "$DRIVE_DIALOG")
+    local attempt
+    for attempt in 1 2 3; do
+        # From the second attempt on, typed over what the dialog made of the last one.
+        xdotool type --delay 8 "$text"
+        xdotool key ctrl+a # selects the line edit's text: the primary selection then holds it
+        drive_poll 3 drive_primary_is "$text" && break
+        [ "$attempt" -lt 3 ] ||
+            { xdotool key Escape Escape; drive_fail "the dialog's line edit holds \"$(drive_primary)\", not \"$text\""; }
+    done
     xdotool key Return
     if ! drive_poll 2 drive_dialog_gone "$title"; then
-        xdotool key Return # a completion list may have taken the first one
+        # A completion list may have taken the first Return. Another one only
+        # while the dialog still has the focus: on the page it would press the
+        # focused button and open the dialog again.
+        [ "$(xdotool getwindowfocus 2>/dev/null)" != "$DRIVE_DIALOG" ] || xdotool key Return
         drive_poll 3 drive_dialog_gone "$title" || drive_fail "\"$title\" did not accept \"$text\""
     fi
 }
