@@ -1,25 +1,59 @@
 #include "app/Application.h"
 
+#include "app/CommandLine.h"
 #include "pages/Dispatch.h"
 #include "pages/Look.h"
+#include "pages/RawPath.h"
 #include "pages/Wizard.h"
+#include "pages/frmAddFiles.h"
 #include "pages/frmStart.h"
 
 #include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
 
 namespace sorvex {
 
-static void StartUp()
+namespace {
+
+// Paths given on the command line that name nothing are not listed, and the
+// user is told which, in one box.
+void TellMissing(const QStringList& missing)
+{
+    QMessageBox box(QMessageBox::Warning, AppTitle,
+                    QStringLiteral("Эти пути не найдены и не добавлены в список:\n\n") + missing.join(u'\n'),
+                    QMessageBox::Ok, Form1);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void StartUp(const std::vector<QByteArray>& paths)
 {
     PrepareApplication();
     CreatePages();
+    QStringList missing;
+    for (const QByteArray& path : paths) {
+        if (!frmAddFile->AddPath(path))
+            missing << CaptionOf(path);
+    }
     Form1->show();
+    if (!missing.isEmpty())
+        TellMissing(missing);
 }
+
+} // namespace
 
 int RunApplication(int argc, char** argv)
 {
+    const CommandLine line = ReadCommandLine(argc, argv);
+    if (line.action != CommandLine::Action::Run) {
+        const bool refused = line.action == CommandLine::Action::Refuse;
+        std::fputs(line.text.toLocal8Bit().constData(), refused ? stderr : stdout);
+        return refused ? 2 : 0;
+    }
     QApplication application(argc, argv);
-    if (Dispatch(StartUp))
+    if (Dispatch([&line] { StartUp(line.paths); }))
         QApplication::exec();
     DestroyPages();
     return 0;

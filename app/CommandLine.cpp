@@ -1,0 +1,83 @@
+#include "app/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <cstring>
+
+#include <unistd.h>
+
+namespace sorvex {
+
+namespace {
+
+QByteArray CurrentFolder()
+{
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr && errno == ERANGE)
+        buffer.resize(buffer.size() * 2);
+    return QByteArray(buffer.data());
+}
+
+QByteArray Absolute(const char* path)
+{
+    if (path[0] == '/')
+        return path;
+    QByteArray folder = CurrentFolder();
+    if (!folder.endsWith('/'))
+        folder += '/';
+    return folder + path;
+}
+
+// Everything after the program's name that is not an option, in order.
+std::vector<QByteArray> PathsOf(int argc, char** argv)
+{
+    std::vector<QByteArray> paths;
+    bool optionsEnd = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!optionsEnd && std::strcmp(argv[i], "--") == 0)
+            optionsEnd = true;
+        else if (optionsEnd || argv[i][0] != '-' || argv[i][1] == '\0')
+            paths.push_back(Absolute(argv[i]));
+    }
+    return paths;
+}
+
+} // namespace
+
+CommandLine ReadCommandLine(int argc, char** argv)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Sorvex : Personal Edition: уничтожает файлы и папки без возможности восстановления."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Показать эту справку и выйти."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Показать версию и выйти."));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument(QStringLiteral("путь"),
+                                 QStringLiteral("Файл или папка, которые сразу окажутся в списке на уничтожение."),
+                                 QStringLiteral("[путь...]"));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Without an application object Qt does not know the program's name.
+    const QString usage = parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("sorvex"));
+    CommandLine line;
+    if (!parser.parse(arguments)) {
+        line.action = CommandLine::Action::Refuse;
+        line.text = QStringLiteral("sorvex: %1\n\n%2").arg(parser.errorText(), usage);
+    } else if (parser.isSet(help)) {
+        line.action = CommandLine::Action::Print;
+        line.text = usage;
+    } else if (parser.isSet(version)) {
+        line.action = CommandLine::Action::Print;
+        line.text = QStringLiteral("sorvex %1\n").arg(QStringLiteral(SORVEX_VERSION));
+    } else {
+        line.paths = PathsOf(argc, argv);
+    }
+    return line;
+}
+
+} // namespace sorvex

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace sorvex {
+
+// What the program was started to do.
+struct CommandLine {
+    enum class Action {
+        Run, // open the wizard, with paths already in the file list
+        Print, // print text and end with 0: --help, --version
+        Refuse, // print text (the usage) and end with 2: an option it does not know
+    };
+    Action action = Action::Run;
+    std::vector<QByteArray> paths; // as given, made absolute; raw bytes, never decoded
+    QString text;
+};
+
+// Reads the arguments: options through QCommandLineParser, paths straight
+// from argv so that a name that is not UTF-8 keeps its bytes. Needs no
+// application object and opens no window.
+CommandLine ReadCommandLine(int argc, char** argv);
+
+} // namespace sorvex

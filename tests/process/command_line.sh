@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The command line: --help and --version print and end without a window (no
+# display is given), an unknown option ends with the usage and 2, and paths
+# start the wizard with them in the file list (start_with_paths checks that).
+# Usage: command_line.sh <sorvex> <start_with_paths>
+set -euo pipefail
+sorvex=$1 starter=$2
+fail() { echo "FAIL: $*" >&2; exit 1; }
+work=$(mktemp -d "${TMPDIR:-/tmp}/sorvex-command-line.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+out=$("$sorvex" --help) || fail "--help ended with $?"
+grep -q '^Usage: sorvex \[options\] \[путь...\]' <<<"$out" || fail "--help printed: $out"
+[ "$("$sorvex" --version)" = "sorvex $3" ] || fail "--version printed: $("$sorvex" --version)"
+set +e
+"$sorvex" --bogus >"$work/out" 2>"$work/err"
+status=$?
+set -e
+[ "$status" -eq 2 ] || fail "an unknown option ended with $status, not 2"
+[ ! -s "$work/out" ] && grep -q "bogus" "$work/err" && grep -q '^Usage: sorvex' "$work/err" ||
+    fail "an unknown option printed: $(cat "$work/out" "$work/err")"
+
+mkdir "$work/folder" "$work/elsewhere"
+: >"$work/file"
+: >"$work/caf"$'\xe9'
+ln -s "$work/elsewhere" "$work/link"
+cd "$work"
+export SORVEX_EXPECT="1 $work/caf"$'\xe9'"
+1 $work/file
+0 $work/folder/
+1 $work/link
+" SORVEX_MISSING="$work/missing"
+QT_QPA_PLATFORM=offscreen "$starter" "$work/folder/" file "$work/link" "$work/caf"$'\xe9' "$work/missing" ||
+    fail "started with paths, the program ended with $?"
+echo "PASS"
