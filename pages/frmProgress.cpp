@@ -165,6 +165,8 @@ void TfrmProgr::ClosingSteps()
     Button1->setEnabled(true);
     Button2->setEnabled(true);
     Button4->setEnabled(false);
+    // "Стоп" had the focus; the next key goes to "Далее >", as the hints say, not to "Выход".
+    Button2->setFocus();
     st1->setVisible(true);
     st2->setVisible(true);
 }

@@ -281,3 +281,15 @@ TEST_F(ProgressPage, PathAndBarsArePaintedAtTheDisplaysPaceAndAlwaysTrue)
     EXPECT_LE(barPaints.paints, paced) << ms << " ms";
     EXPECT_EQ(Label(), fs.removed.back()) << "the last file, once the run is over";
 }
+
+// When a run ends, the focus leaves the withdrawn "Стоп" for "Далее >": the
+// next Space or Enter goes on, as the hints say, and does not end the program.
+TEST_F(ProgressPage, FocusGoesToNextWhenTheRunEnds)
+{
+    QApplication::setActiveWindow(frmProgr);
+    ASSERT_EQ(QApplication::focusWidget(), frmProgr->Button4);
+    ListFile(tree / "none");
+    WriteFile(tree / "none", "x");
+    Shredder.Run(MethodFast);
+    EXPECT_EQ(QApplication::focusWidget(), frmProgr->Button2);
+}
