@@ -81,6 +81,9 @@ wanted=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
 program="$root/usr/bin/sorvex"
 [ -f "$program" ] && [ -x "$program" ] || fail "usr/bin/sorvex missing or not executable"
 [ "$(head -c 4 "$program" | od -An -c | tr -d ' ')" = '177ELF' ] || fail "usr/bin/sorvex is not a program"
+# The packaged program answers on its command line, with no display, as its manual says.
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --version)" = "sorvex $version" ] ||
+  fail "usr/bin/sorvex --version printed: $(env -u DISPLAY "$program" --version 2>&1)"
 
 # The icons: each PNG size from the source under its own size, and the SVG.
 icons=$(find "$source/resources/icons" -name 'sorvex-*.png' | wc -l)
