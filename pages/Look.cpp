@@ -3,8 +3,31 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QTranslator>
+
+#include <cstring>
 
 namespace sorvex {
+
+namespace {
+
+// The words Qt puts on the boxes the program shows, in the program's language.
+class BoxWords final : public QTranslator {
+public:
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        if (std::strcmp(context, "QMessageBox") != 0)
+            return {};
+        if (std::strcmp(source, "Show Details...") == 0)
+            return QStringLiteral("Подробности...");
+        if (std::strcmp(source, "Hide Details...") == 0)
+            return QStringLiteral("Скрыть подробности");
+        return {};
+    }
+    bool isEmpty() const override { return false; }
+};
+
+} // namespace
 
 QFont PageFont()
 {
@@ -26,6 +49,8 @@ void PrepareApplication()
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/sorvex-256.png")));
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setFont(PageFont());
+    static BoxWords boxWords;
+    QCoreApplication::installTranslator(&boxWords);
     // Pages are hidden and shown, never closed; the program ends only through Terminate.
     QApplication::setQuitOnLastWindowClosed(false);
 }
