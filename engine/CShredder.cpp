@@ -22,6 +22,7 @@ void CShredder::Run(int method)
         ~Ended() { running = false; }
     } ended{running_};
     report_ = {};
+    otherNames_.clear();
     view_->ShowPreparing();
     BuildFileList();
     if (Stop) { // stopped or left while the folders were being read

@@ -7,6 +7,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace sorvex {
 class EntrySource;
@@ -91,6 +93,7 @@ private:
                       const sorvex::LandingCheck& landing, bool partlyWritten);
     void RemoveName(std::string_view path, const Reached& file);
     bool StopAfterFile();
+    void WithdrawOtherNames(sorvex::FileId id);
     void ClosingSteps();
     void ShowReport();
 
@@ -100,6 +103,9 @@ private:
     bool running_ = false;
     std::size_t runBlocks_ = RunBlocks;
     sorvex::RunReport report_;
+    // Names reported as leaving their content to other names, with where in
+    // the report: the content's last name may come later in the same run.
+    std::vector<std::pair<sorvex::FileId, std::size_t>> otherNames_;
     // The file system of the base last opened by Reach.
     sorvex::FileSystemInfo baseFileSystem_;
 };

@@ -82,6 +82,7 @@ CShredder::Treatment CShredder::Reach(std::size_t index, FolderPath& folders, Re
     else if (node.id == file.id && node.kind == NodeKind::Regular) {
         if (node.links == 1)
             return Treatment::Overwrite;
+        otherNames_.emplace_back(node.id, report_.items.size());
         report_.Add(path, Remains::OtherNames);
         return Treatment::NameOnly;
     }
@@ -118,6 +119,23 @@ void CShredder::RemoveName(std::string_view path, const Reached& file)
         report_.Add(path, Remains::NotDeleted);
 }
 
+// The file's last name has been handled in full course: the names reported
+// before as leaving the content to others no longer do; all were listed.
+void CShredder::WithdrawOtherNames(FileId id)
+{
+    for (std::size_t i = otherNames_.size(); i-- > 0;) {
+        if (!(otherNames_[i].first == id))
+            continue;
+        const std::size_t at = otherNames_[i].second;
+        report_.items.erase(report_.items.begin() + static_cast<std::ptrdiff_t>(at));
+        otherNames_.erase(otherNames_.begin() + static_cast<std::ptrdiff_t>(i));
+        for (auto& later : otherNames_) {
+            if (later.second > at)
+                --later.second;
+        }
+    }
+}
+
 // "Стоп" and "Выход" are answered before the next file is touched: the
 // file just handled is gone, the rest keep their names and their bytes.
 bool CShredder::StopAfterFile()
@@ -147,6 +165,8 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
             remove = fd >= 0;
             if (remove && !OverwriteInPasses(path, file, fd, passes, run))
                 return; // stopped: the stop sequence has ended the method
+            if (remove)
+                WithdrawOtherNames(file.id);
         }
         view_->Step(Bar::Overall);
         view_->Pump();
@@ -273,8 +293,10 @@ void CShredder::WipeFast()
         if (treatment == Treatment::Overwrite) {
             const int fd = OpenForWriting(path, file); // proves the file can be opened for writing
             remove = fd >= 0;
-            if (remove)
+            if (remove) {
                 fs_->Close(fd);
+                WithdrawOtherNames(file.id);
+            }
         }
         if (remove)
             RemoveName(path, file);

@@ -250,3 +250,30 @@ TEST(ReportBox, CountsPerReasonAndEveryPathInTheDetails)
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("/a/<b>bold</b> — ")));
 }
+
+// Names of one content that are all in the list: the last one met is
+// overwritten, so none of them leaves anything behind. A name outside the
+// list keeps the content, and the listed one says so.
+TEST_F(Report, HardLinksAllInTheListLeaveNothingBehind)
+{
+    MakeFolder(tree / "backup");
+    MakeFolder(tree / "backup/monday");
+    MakeFolder(tree / "backup/tuesday");
+    WriteFile(tree / "backup/monday/photo", std::string(3000, 'p'));
+    ASSERT_EQ(::link((tree / "backup/monday/photo").c_str(), (tree / "backup/tuesday/photo").c_str()), 0);
+    WriteFile(tree / "backup/monday/kept", "k");
+    ASSERT_EQ(::link((tree / "backup/monday/kept").c_str(), (tree / "elsewhere").c_str()), 0);
+    for (int method : {MethodFast, MethodBalanced}) {
+        view = RecordingView();
+        ListFolder(tree / "backup");
+        Shredder.Run(method);
+        EXPECT_FALSE(Exists(tree / "backup/monday/photo"));
+        EXPECT_FALSE(Exists(tree / "backup/tuesday/photo"));
+        EXPECT_EQ(Items(),
+                  (std::vector<std::pair<std::string, Remains>>{{tree / "backup/monday/kept", Remains::OtherNames}}))
+            << method;
+        WriteFile(tree / "backup/monday/photo", std::string(3000, 'p'));
+        ASSERT_EQ(::link((tree / "backup/monday/photo").c_str(), (tree / "backup/tuesday/photo").c_str()), 0);
+        ASSERT_EQ(::link((tree / "elsewhere").c_str(), (tree / "backup/monday/kept").c_str()), 0);
+    }
+}
