@@ -471,7 +471,7 @@ std::vector<Row> CheckFigures(const Places& places)
 {
     return {
         ChecksPair(places.memory, FileSystemOf(places.memory), Rounds(5, 3)),
-        ChecksPair(places.disk, FileSystemOf(places.disk) + " (build folder)", Rounds(3, 2)),
+        ChecksPair(places.disk, FileSystemOf(places.disk) + " (build folder)", Rounds(5, 2)),
     };
 }
 
