@@ -106,10 +106,6 @@ std::string Ratio(double ratio, double a, double b)
     return Format("%.2f x (", ratio) + Secs(a) + " / " + Secs(b) + ")";
 }
 
-} // namespace
-
-namespace {
-
 // The floor on a freshly made file; the seconds of removing the file
 // afterwards, which the floor leaves out, go to unlinks.
 double FloorOnFreshFile(const std::string& path, std::vector<double>& unlinks)
