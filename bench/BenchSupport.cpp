@@ -1,13 +1,17 @@
 #include "bench/BenchSupport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -30,6 +34,38 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+double Largest(const std::vector<double>& values)
+{
+    return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
+std::vector<std::vector<double>> Interleave(int rounds, const std::vector<std::function<double()>>& measures)
+{
+    std::vector<std::vector<double>> seconds(measures.size());
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t k = 0; k < measures.size(); ++k) {
+            const std::size_t which = (k + static_cast<std::size_t>(round)) % measures.size();
+            seconds[which].push_back(measures[which]());
+        }
+    }
+    return seconds;
+}
+
+double MedianRatio(const std::vector<double>& a, const std::vector<double>& b)
+{
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        ratios.push_back(a[i] / b[i]);
+    return Median(ratios);
+}
+
+std::string Format(const char* format, double a, double b, double c, double d)
+{
+    char text[200];
+    std::snprintf(text, sizeof text, format, a, b, c, d);
+    return text;
+}
+
 ScratchFolder::ScratchFolder(const std::string& parent)
 {
     std::string pattern = parent + "/sorvex-bench-XXXXXX";
@@ -40,10 +76,15 @@ ScratchFolder::ScratchFolder(const std::string& parent)
 
 ScratchFolder::~ScratchFolder()
 {
+    RemoveTree(path_);
+}
+
+void RemoveTree(const std::string& path)
+{
     nftw(
-        path_.c_str(),
-        [](const char* path, const struct stat*, int type, FTW*) {
-            return type == FTW_DP ? rmdir(path) : unlink(path);
+        path.c_str(),
+        [](const char* entry, const struct stat*, int type, FTW*) {
+            return type == FTW_DP ? rmdir(entry) : unlink(entry);
         },
         64, FTW_DEPTH | FTW_PHYS);
 }
@@ -72,23 +113,199 @@ bool Exists(const std::string& path)
     return lstat(path.c_str(), &st) == 0;
 }
 
-double RunCommand(const std::vector<std::string>& argv)
+std::vector<std::string> MakeSmallFiles(const std::string& root, int folders, int filesInEach, int bytes)
 {
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
+    mkdir(root.c_str(), 0755);
+    const std::string content(static_cast<std::size_t>(bytes), 'x');
+    std::vector<std::string> files;
+    files.reserve(static_cast<std::size_t>(folders) * static_cast<std::size_t>(filesInEach));
+    for (int f = 0; f < folders; ++f) {
+        const std::string folder = root + "/letters-" + std::to_string(f);
+        if (mkdir(folder.c_str(), 0755) != 0)
+            throw std::runtime_error("cannot make " + folder);
+        for (int i = 0; i < filesInEach; ++i) {
+            std::string file = folder + "/letter-" + std::to_string(i) + ".txt";
+            const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            if (fd < 0 || write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()))
+                throw std::runtime_error("cannot create " + file);
+            close(fd);
+            files.push_back(std::move(file));
+        }
+    }
+    return files;
+}
+
+namespace {
+std::size_t filesCounted = 0;
+}
+
+std::size_t CountFilesBelow(const std::string& root)
+{
+    filesCounted = 0;
+    nftw(
+        root.c_str(),
+        [](const char*, const struct stat*, int type, FTW*) {
+            filesCounted += type == FTW_F ? 1 : 0;
+            return 0;
+        },
+        64, FTW_PHYS);
+    return filesCounted;
+}
+
+void SyncFileSystem(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        syncfs(fd);
+        close(fd);
+    }
+}
+
+namespace {
+
+// The environment with the given "NAME=value" entries put in place of ours.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra)
+{
+    std::vector<std::string> result;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string current = *entry;
+        const std::string name = current.substr(0, current.find('=') + 1);
+        const bool replaced =
+            std::any_of(extra.begin(), extra.end(), [&name](const std::string& e) { return e.rfind(name, 0) == 0; });
+        if (!replaced)
+            result.push_back(current);
+    }
+    result.insert(result.end(), extra.begin(), extra.end());
+    return result;
+}
+
+std::vector<char*> PointersTo(const std::vector<std::string>& strings)
+{
+    std::vector<char*> pointers;
+    for (const std::string& s : strings)
+        pointers.push_back(const_cast<char*>(s.c_str()));
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+int WaitFor(pid_t pid)
+{
+    int status = -1;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    return status;
+}
+
+// Spawns argv with its output, and its errors too when quiet, sent to /dev/null.
+pid_t SpawnSilenced(const std::vector<std::string>& argv, bool quiet)
+{
+    std::vector<char*> args = PointersTo(argv);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (quiet)
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+} // namespace
+
+double RunCommand(const std::vector<std::string>& argv)
+{
     int status = -1;
     const double seconds = Seconds([&] {
-        if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) == 0)
-            waitpid(pid, &status, 0);
+        const pid_t pid = SpawnSilenced(argv, false);
+        if (pid > 0)
+            status = WaitFor(pid);
     });
-    posix_spawn_file_actions_destroy(&actions);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+bool HaveCommand(const std::string& name)
+{
+    const pid_t pid = SpawnSilenced({"sh", "-c", "command -v " + name}, true);
+    if (pid <= 0)
+        return false;
+    const int status = WaitFor(pid);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+Captured RunAndCapture(const std::vector<std::string>& argv, const std::vector<std::string>& environment)
+{
+    Captured result;
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0)
+        return result;
+    std::vector<char*> args = PointersTo(argv);
+    const std::vector<std::string> env = EnvironmentWith(environment);
+    std::vector<char*> envp = PointersTo(env);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (spawned != 0) {
+        close(out[0]);
+        return result;
+    }
+    char buffer[4096];
+    for (ssize_t got; (got = read(out[0], buffer, sizeof buffer)) != 0;) {
+        if (got > 0)
+            result.out.append(buffer, static_cast<std::size_t>(got));
+        else if (errno != EINTR)
+            break;
+    }
+    close(out[0]);
+    const int status = WaitFor(pid);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitedWithZero = result.exitCode == 0;
+    return result;
+}
+
+PrivateXServer::PrivateXServer()
+{
+    using namespace std::chrono_literals;
+    for (int n = 140; n < 170 && display_.empty(); ++n) {
+        const std::string number = std::to_string(n);
+        if (Exists("/tmp/.X" + number + "-lock") || Exists("/tmp/.X11-unix/X" + number))
+            continue;
+        const std::string display = ":" + number;
+        const pid_t pid =
+            SpawnSilenced({"Xvfb", display, "-noreset", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, true);
+        if (pid <= 0)
+            return; // no Xvfb at all
+        // Ours only when it is still alive once the display answers: another may have won the race.
+        bool alive = true;
+        for (int tenths = 0; tenths < 100 && alive; ++tenths) {
+            int status = 0;
+            alive = waitpid(pid, &status, WNOHANG) == 0;
+            if (alive && RunCommand({"sh", "-c", "xdpyinfo -display " + display + " >/dev/null 2>&1"}) >= 0) {
+                if (waitpid(pid, &status, WNOHANG) == 0) {
+                    pid_ = pid;
+                    display_ = display;
+                }
+                break;
+            }
+            std::this_thread::sleep_for(100ms);
+        }
+        if (display_.empty() && alive) {
+            kill(pid, SIGTERM);
+            WaitFor(pid);
+        }
+    }
+}
+
+PrivateXServer::~PrivateXServer()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        WaitFor(pid_);
+    }
 }
 
 std::string CpuModel()
@@ -144,17 +361,50 @@ std::string FileSystemOf(const std::string& path)
     return type;
 }
 
+std::string RowLine(const Row& row)
+{
+    return "row\t" + row.figure + "\t" + row.measured + "\t" + row.target + "\t" + row.result;
+}
+
+bool ParseRowLine(const std::string& line, Row& row)
+{
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, '\t');)
+        fields.push_back(field);
+    if (fields.size() != 5 || fields[0] != "row")
+        return false;
+    row = {fields[1], fields[2], fields[3], fields[4]};
+    return true;
+}
+
+namespace {
+
+// Characters on screen, not bytes: the figures hold Cyrillic names.
+std::size_t WidthOf(const std::string& text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::string Padded(const std::string& text, std::size_t width)
+{
+    return text + std::string(width > WidthOf(text) ? width - WidthOf(text) : 0, ' ');
+}
+
+} // namespace
+
 void PrintTable(const std::vector<Row>& rows)
 {
     std::size_t widths[3] = {6, 8, 6};
     for (const Row& row : rows) {
-        widths[0] = std::max(widths[0], row.figure.size());
-        widths[1] = std::max(widths[1], row.measured.size());
-        widths[2] = std::max(widths[2], row.target.size());
+        widths[0] = std::max(widths[0], WidthOf(row.figure));
+        widths[1] = std::max(widths[1], WidthOf(row.measured));
+        widths[2] = std::max(widths[2], WidthOf(row.target));
     }
     auto print = [&](const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
-        std::printf("%-*s  %-*s  %-*s  %s\n", static_cast<int>(widths[0]), a.c_str(), static_cast<int>(widths[1]),
-                    b.c_str(), static_cast<int>(widths[2]), c.c_str(), d.c_str());
+        std::printf("%s  %s  %s  %s\n", Padded(a, widths[0]).c_str(), Padded(b, widths[1]).c_str(),
+                    Padded(c, widths[2]).c_str(), d.c_str());
     };
     print("figure", "measured", "target", "result");
     print(std::string(widths[0], '-'), std::string(widths[1], '-'), std::string(widths[2], '-'), "------");
