@@ -203,7 +203,7 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
     target.StartBase({folder.size(), true});
     // Every folder is reached once, by its own name in its parent, so its
     // paths are new unless the folder repeats a name: from there on, look up.
-    lookUp = lookUp || !frames[0].entries.NamesAreDistinct();
+    lookUp = lookUp || !frames[0].entries.NamesAreDistinct([this] { view_->Pump(); });
     std::size_t depth = 1;
     std::size_t sincePump = 0;
     const auto leave = [&] {
@@ -254,7 +254,7 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
             view_->Pump();
             continue;
         }
-        lookUp = lookUp || !next.entries.NamesAreDistinct();
+        lookUp = lookUp || !next.entries.NamesAreDistinct([this] { view_->Pump(); });
         ++depth;
     }
 }

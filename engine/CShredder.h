@@ -80,7 +80,8 @@ private:
     Treatment Unreachable(std::string_view path, sorvex::Refusal why);
     int OpenForWriting(std::string_view path, const Reached& file);
     void WipeInPasses(int passes, const sorvex::Block& pattern);
-    bool OverwriteInPasses(std::string_view path, const Reached& file, int fd, int passes, const sorvex::BlockRun& run);
+    bool OverwriteInPasses(std::string_view path, const Reached& file, sorvex::OpenFile& open, int passes,
+                           const sorvex::BlockRun& run);
     void WriteBlocks(std::string_view path, int fd, const sorvex::BlockRun& run, std::int64_t first, std::int64_t count,
                      std::int64_t size);
     // How far a pass has sent its data on to the medium.

@@ -53,8 +53,9 @@ bool FolderListing::Empty() const
 }
 
 // Open addressing over the entries' offsets in buf_, at most half full.
-bool FolderListing::NamesAreDistinct() const
+bool FolderListing::NamesAreDistinct(const std::function<void()>& nowAndThen) const
 {
+    std::size_t checked = 0;
     if (buf_.size() >= UINT32_MAX) // more than the set's offsets can tell apart
         return false;
     std::size_t size = 4;
@@ -76,6 +77,8 @@ bool FolderListing::NamesAreDistinct() const
         }
         seen_[slot] = static_cast<std::uint32_t>(start + NameOffset + 1);
         start = end + 1;
+        if (++checked % 16384 == 0 && nowAndThen)
+            nowAndThen();
     }
     return true;
 }

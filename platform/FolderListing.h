@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,9 @@ public:
 
     // True when every entry names another path below the folder: no name
     // is listed twice (as a folder changing while it is read can make it)
-    // and none holds a '/'.
-    bool NamesAreDistinct() const;
+    // and none holds a '/'. For a folder of a million names this takes a
+    // while: nowAndThen is called every so many names on the way.
+    bool NamesAreDistinct(const std::function<void()>& nowAndThen = {}) const;
 
 private:
     static constexpr std::size_t NameOffset = 1 + sizeof(std::uint64_t);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -361,9 +362,19 @@ bool PosixServices::ReadExtents(int fd, ExtentMap& out)
     }
 }
 
+// Closing the last hold on a large file whose last name is gone frees its
+// space, a tenth of a second per half gigabyte (and a discard to the device
+// where the file system asks for one): a thread of its own does that, so the
+// window need not wait. Not retried on EINTR: Linux has released the
+// descriptor either way.
 void PosixServices::Close(int fd)
 {
-    // Not retried on EINTR: Linux has released the descriptor either way.
+    constexpr std::int64_t Large = std::int64_t{64} << 20;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && st.st_nlink == 0 && st.st_size >= Large) {
+        std::thread([fd] { (void)::close(fd); }).detach();
+        return;
+    }
     (void)::close(fd);
 }
 
