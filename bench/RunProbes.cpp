@@ -117,27 +117,7 @@ bool BoxWatcher::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-WatchedServices::WatchedServices(bool inPlace) : real_(SystemServices()), inPlace_(inPlace) {}
-
-int WatchedServices::OpenFolder(const std::string& path, bool lastIsListed, Refusal& why)
-{
-    return real_.OpenFolder(path, lastIsListed, why);
-}
-
-int WatchedServices::OpenSubfolder(int parent, std::string_view name, Refusal& why)
-{
-    return real_.OpenSubfolder(parent, name, why);
-}
-
-bool WatchedServices::ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches)
-{
-    return real_.ListFolder(folder, out, betweenBatches);
-}
-
-FileId WatchedServices::IdOf(int fd)
-{
-    return real_.IdOf(fd);
-}
+WatchedServices::WatchedServices(bool inPlace) : ForwardingServices(SystemServices()), inPlace_(inPlace) {}
 
 FileSystemInfo WatchedServices::FileSystemOf(int fd)
 {
@@ -147,62 +127,12 @@ FileSystemInfo WatchedServices::FileSystemOf(int fd)
     return info;
 }
 
-Node WatchedServices::Inspect(int folder, std::string_view name)
-{
-    return real_.Inspect(folder, name);
-}
-
-int WatchedServices::OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why)
-{
-    return real_.OpenForWriting(folder, name, expected, why);
-}
-
-std::int64_t WatchedServices::Size(int fd)
-{
-    return real_.Size(fd);
-}
-
-long WatchedServices::Write(int fd, const void* data, std::size_t count, std::int64_t offset)
-{
-    return real_.Write(fd, data, count, offset);
-}
-
-void WatchedServices::StartWriteOut(int fd, std::int64_t offset, std::int64_t count)
-{
-    real_.StartWriteOut(fd, offset, count);
-}
-
-void WatchedServices::WaitWrittenOut(int fd, std::int64_t offset, std::int64_t count)
-{
-    real_.WaitWrittenOut(fd, offset, count);
-}
-
-bool WatchedServices::Flush(int fd)
-{
-    return real_.Flush(fd);
-}
-
 bool WatchedServices::ReadExtents(int fd, ExtentMap& out)
 {
     ++mapsRead;
     bool read = false;
     mapSeconds += Seconds([&] { read = real_.ReadExtents(fd, out); });
     return read;
-}
-
-void WatchedServices::Close(int fd)
-{
-    real_.Close(fd);
-}
-
-bool WatchedServices::Remove(int folder, std::string_view name, FileId expected)
-{
-    return real_.Remove(folder, name, expected);
-}
-
-std::uint32_t WatchedServices::TickCount()
-{
-    return real_.TickCount();
 }
 
 } // namespace bench

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "bench/BenchSupport.h"
-#include "platform/FileServices.h"
+#include "platform/ForwardingServices.h"
 
 #include <QObject>
 #include <QString>
@@ -78,31 +78,16 @@ BoxWatcher& Boxes();
 // The system's file services, with the extent maps read counted, and, where
 // inPlace is set, every file system taken to overwrite in place: the engine
 // then reads no map at all.
-class WatchedServices final : public sorvex::FileServices {
+class WatchedServices final : public sorvex::ForwardingServices {
 public:
     explicit WatchedServices(bool inPlace);
     std::size_t mapsRead = 0;
     double mapSeconds = 0; // spent reading them
 
-    int OpenFolder(const std::string& path, bool lastIsListed, sorvex::Refusal& why) override;
-    int OpenSubfolder(int parent, std::string_view name, sorvex::Refusal& why) override;
-    bool ListFolder(int folder, sorvex::FolderListing& out, const std::function<bool()>& betweenBatches) override;
-    sorvex::FileId IdOf(int fd) override;
     sorvex::FileSystemInfo FileSystemOf(int fd) override;
-    sorvex::Node Inspect(int folder, std::string_view name) override;
-    int OpenForWriting(int folder, std::string_view name, sorvex::FileId expected, sorvex::Refusal& why) override;
-    std::int64_t Size(int fd) override;
-    long Write(int fd, const void* data, std::size_t count, std::int64_t offset) override;
-    void StartWriteOut(int fd, std::int64_t offset, std::int64_t count) override;
-    void WaitWrittenOut(int fd, std::int64_t offset, std::int64_t count) override;
-    bool Flush(int fd) override;
     bool ReadExtents(int fd, sorvex::ExtentMap& out) override;
-    void Close(int fd) override;
-    bool Remove(int folder, std::string_view name, sorvex::FileId expected) override;
-    std::uint32_t TickCount() override;
 
 private:
-    sorvex::FileServices& real_;
     bool inPlace_;
 };
 

@@ -26,7 +26,7 @@ Refusal FolderPath::OpenBase(const std::string& path, bool listed)
     return why;
 }
 
-bool FolderPath::IsAt(const std::string& base, bool listed) const
+bool FolderPath::IsAt(std::string_view base, bool listed) const
 {
     return !levels_.empty() && base == base_ && listed == listed_;
 }

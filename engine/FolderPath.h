@@ -24,7 +24,7 @@ public:
 
     // Starts over at a base folder (see FileServices::OpenFolder).
     Refusal OpenBase(const std::string& path, bool listed);
-    bool IsAt(const std::string& base, bool listed) const;
+    bool IsAt(std::string_view base, bool listed) const;
     // Goes down into the folder called name in the deepest one.
     Refusal Down(std::string_view name);
     void Up();

@@ -48,10 +48,10 @@ CShredder::Treatment CShredder::Reach(std::size_t index, FolderPath& folders, Re
 {
     const std::string_view path = Files[index];
     const PathList::Base base = Files.BaseOf(index);
-    const std::string basePath(path.substr(0, base.length));
+    const std::string_view basePath = path.substr(0, base.length);
     Refusal why = Refusal::None;
-    if (!folders.IsAt(basePath, base.listedFolder)) {
-        why = folders.OpenBase(basePath, base.listedFolder);
+    if (!folders.IsAt(basePath, base.listedFolder)) { // the same base as the file before, mostly
+        why = folders.OpenBase(std::string(basePath), base.listedFolder);
         if (why != Refusal::None)
             return Unreachable(path, why);
         baseFileSystem_ = fs_->FileSystemOf(folders.Deepest(why));

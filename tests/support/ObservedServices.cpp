@@ -117,16 +117,6 @@ long ObservedServices::Write(int fd, const void* data, std::size_t count, std::i
     return result;
 }
 
-void ObservedServices::StartWriteOut(int fd, std::int64_t offset, std::int64_t count)
-{
-    real_.StartWriteOut(fd, offset, count);
-}
-
-void ObservedServices::WaitWrittenOut(int fd, std::int64_t offset, std::int64_t count)
-{
-    real_.WaitWrittenOut(fd, offset, count);
-}
-
 bool ObservedServices::Flush(int fd)
 {
     ++flushes;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileServices.h"
+#include "platform/ForwardingServices.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,8 +14,10 @@
 // just before its deletion, and hooks can make a call fail or do something at
 // an exact point. Folder listings can be scripted for a fixed enumeration
 // order: a scripted folder is a stand-in, opened and read without the disk.
-class ObservedServices : public sorvex::FileServices {
+class ObservedServices : public sorvex::ForwardingServices {
 public:
+    ObservedServices() : ForwardingServices(sorvex::SystemServices()) {}
+
     struct Entry {
         std::string name;
         bool isFolder;
@@ -63,8 +65,6 @@ public:
     int OpenForWriting(int folder, std::string_view name, sorvex::FileId expected, sorvex::Refusal& why) override;
     std::int64_t Size(int fd) override;
     long Write(int fd, const void* data, std::size_t count, std::int64_t offset) override;
-    void StartWriteOut(int fd, std::int64_t offset, std::int64_t count) override;
-    void WaitWrittenOut(int fd, std::int64_t offset, std::int64_t count) override;
     bool Flush(int fd) override;
     bool ReadExtents(int fd, sorvex::ExtentMap& out) override;
     void Close(int fd) override;
@@ -81,7 +81,6 @@ private:
     bool IsStandIn(int fd) const { return fd >= FirstStandIn; }
     int Opened(int fd, std::string path);
 
-    sorvex::FileServices& real_ = sorvex::SystemServices();
     std::map<int, std::string> paths_; // open folders by descriptor
     int nextStandIn_ = FirstStandIn;
 };
