@@ -151,10 +151,9 @@ namespace {
 
 constexpr std::size_t PumpEveryFiles = 8192;
 
-// One folder whose scan is under way: its path, its device and the entries not yet visited.
+// One folder whose scan is under way: its path and the entries not yet visited.
 struct ScanFrame {
     std::string folder;
-    std::uint64_t dev = 0;
     FolderListing entries;
 };
 
@@ -173,6 +172,20 @@ Remains WhyNotEntered(Refusal why)
 
 } // namespace
 
+// Reads a folder's entries, pumping between batches. A folder that could be
+// read only in part keeps what was read and is reported: the files after the
+// failing read are not destroyed. False when nothing could be read.
+bool CShredder::ListInto(int fd, std::string_view folder, FolderListing& entries)
+{
+    const Listed listed = fs_->ListFolder(fd, entries, [this] {
+        view_->Pump();
+        return !Stop;
+    });
+    if (listed == Listed::Cut)
+        report_.Add(folder, Remains::FolderUnreadable);
+    return listed != Listed::Nothing;
+}
+
 // Depth first, with the paths below a subfolder at the place where it was met.
 // An explicit stack instead of recursion: any depth, with a bounded number of
 // folders open. Each subfolder is opened from its parent by its bare name, so
@@ -190,16 +203,11 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
         view_->Pump();
         return;
     }
-    const auto pumpBetweenBatches = [this] {
-        view_->Pump();
-        return !Stop;
-    };
-    if (why != Refusal::None || !fs_->ListFolder(path.Deepest(why), frames[0].entries, pumpBetweenBatches)) {
+    if (why != Refusal::None || !ListInto(path.Deepest(why), folder, frames[0].entries)) {
         report_.Add(folder, Remains::FolderUnreadable);
         view_->Pump();
         return;
     }
-    frames[0].dev = path.DeepestId().dev;
     target.StartBase({folder.size(), true});
     // Every folder is reached once, by its own name in its parent, so its
     // paths are new unless the folder repeats a name: from there on, look up.
@@ -214,8 +222,8 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
         ScanFrame& frame = frames[depth - 1];
         std::string_view name;
         bool isFolder = false;
-        std::uint64_t ino = 0;
-        if (!frame.entries.Next(name, isFolder, ino)) {
+        FileId id;
+        if (!frame.entries.Next(name, isFolder, id)) {
             leave();
             view_->Pump();
             continue;
@@ -226,9 +234,9 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
         }
         if (!isFolder) {
             if (lookUp)
-                target.Append(frame.folder, name, {frame.dev, ino});
+                target.Append(frame.folder, name, id);
             else
-                target.AppendNew(frame.folder, name, {frame.dev, ino});
+                target.AppendNew(frame.folder, name, id);
             if (++sincePump == PumpEveryFiles) { // a folder of a million files is not one long silence
                 sincePump = 0;
                 view_->Pump();
@@ -247,8 +255,7 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
             frames.emplace_back();
         ScanFrame& next = frames[depth];
         next.folder = std::move(child);
-        next.dev = path.DeepestId().dev;
-        if (!fs_->ListFolder(path.Deepest(why), next.entries, pumpBetweenBatches)) {
+        if (!ListInto(path.Deepest(why), next.folder, next.entries)) {
             report_.Add(next.folder, Remains::FolderUnreadable);
             path.Up();
             view_->Pump();

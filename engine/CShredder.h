@@ -76,6 +76,7 @@ private:
     };
 
     void AddListedFile(const std::string& path, bool lookUp);
+    bool ListInto(int fd, std::string_view folder, sorvex::FolderListing& entries);
     Treatment Reach(std::size_t index, sorvex::FolderPath& folders, Reached& file);
     Treatment Unreachable(std::string_view path, sorvex::Refusal why);
     int OpenForWriting(std::string_view path, const Reached& file);

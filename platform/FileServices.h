@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sorvex {
 
@@ -25,6 +26,27 @@ struct Node {
     NodeKind kind = NodeKind::Missing;
     FileId id;
     std::uint64_t links = 0; // names the inode has
+    std::uint64_t mount = 0; // the mount it is on, 0 where the system does not tell
+};
+
+// How much of a folder a listing read.
+enum class Listed {
+    Whole,
+    Cut, // a read error part-way: the entries before it are there, the rest are not
+    Nothing, // nothing could be read
+};
+
+// Where old bytes of a file may live on besides the blocks its overwrite reaches.
+enum class OldCopy {
+    None,
+    LowerLayer, // a lower layer of an overlay holds the file as it was
+    Journal, // its data goes through the file system's journal
+};
+
+// A stretch of a file that holds data, not a hole.
+struct ByteRange {
+    std::int64_t offset = 0;
+    std::int64_t length = 0;
 };
 
 // Why a folder or a file could not be reached or opened.
@@ -44,6 +66,10 @@ struct FileSystemInfo {
     bool system = false;
     // Known to overwrite a file's data where it is (tmpfs, ramfs), extent map or not.
     bool overwritesInPlace = false;
+    // Every file's data is written through the journal first (ext3/ext4 data=journal).
+    bool journalsData = false;
+    // Kept in memory that may be written to swap (tmpfs while swap is active).
+    bool swapsOut = false;
 };
 
 // Everything the shredding engine asks of the file system. Folders are
@@ -63,13 +89,16 @@ public:
     // no other mount. -1, and why, when it cannot.
     virtual int OpenSubfolder(int parent, std::string_view name, Refusal& why) = 0;
     // Reads every entry of an open folder except "." and ".." (hidden ones
-    // included) in the order the system reports them. A read error part-way
-    // keeps what was read; false when nothing could be read. A large folder
-    // comes in batches: between two, betweenBatches is called, and reading
-    // ends early when it returns false.
-    virtual bool ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches = {}) = 0;
+    // included) in the order the system reports them, each with the identity
+    // a look at it by name gives. A read error part-way keeps what was read
+    // and says Cut. A large folder comes in batches: between two,
+    // betweenBatches is called, and reading ends early (Whole) when it
+    // returns false.
+    virtual Listed ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches = {}) = 0;
     // The open folder's or file's own identity.
     virtual FileId IdOf(int fd) = 0;
+    // The mount the open folder or file is on; 0 where the system does not tell.
+    virtual std::uint64_t MountOf(int fd) = 0;
     virtual FileSystemInfo FileSystemOf(int fd) = 0;
 
     // The name in the folder as it is now, without following a link.
@@ -93,6 +122,13 @@ public:
     // the file system does not say.
     virtual bool ReadExtents(int fd, ExtentMap& out) = 0;
     virtual void Close(int fd) = 0; // also releases the lock
+
+    // Whether old bytes of the file open as fd, called name in folder, may
+    // survive elsewhere whatever is written to it.
+    virtual OldCopy OldCopyOf(int folder, std::string_view name, int fd) = 0;
+    // The stretches of the first size bytes of fd that hold data, in order;
+    // the whole of them where the file system does not tell holes apart.
+    virtual std::vector<ByteRange> DataRanges(int fd, std::int64_t size) = 0;
 
     // Removes the name from folder if it is still the inode expected.
     // False when the name is still there, or now names another file.

@@ -17,25 +17,25 @@ void FolderListing::Clear()
     count_ = 0;
 }
 
-void FolderListing::Add(std::string_view name, bool isFolder, std::uint64_t ino)
+void FolderListing::Add(std::string_view name, bool isFolder, FileId id)
 {
     buf_.push_back(isFolder ? FolderMark : OtherMark);
-    char bytes[sizeof ino];
-    std::memcpy(bytes, &ino, sizeof ino);
-    buf_.append(bytes, sizeof ino);
+    char bytes[sizeof id];
+    std::memcpy(bytes, &id, sizeof id);
+    buf_.append(bytes, sizeof id);
     buf_.append(name);
     buf_.push_back('\0');
     ++count_;
 }
 
-bool FolderListing::Next(std::string_view& name, bool& isFolder, std::uint64_t& ino)
+bool FolderListing::Next(std::string_view& name, bool& isFolder, FileId& id)
 {
     if (cursor_ >= buf_.size())
         return false;
     const std::size_t start = cursor_ + NameOffset;
     const std::size_t end = buf_.find('\0', start);
     isFolder = buf_[cursor_] == FolderMark;
-    std::memcpy(&ino, buf_.data() + cursor_ + 1, sizeof ino);
+    std::memcpy(&id, buf_.data() + cursor_ + 1, sizeof id);
     name = std::string_view(buf_).substr(start, end - start);
     cursor_ = end + 1;
     return true;
@@ -43,8 +43,8 @@ bool FolderListing::Next(std::string_view& name, bool& isFolder, std::uint64_t& 
 
 bool FolderListing::Next(std::string_view& name, bool& isFolder)
 {
-    std::uint64_t ino = 0;
-    return Next(name, isFolder, ino);
+    FileId id;
+    return Next(name, isFolder, id);
 }
 
 bool FolderListing::Empty() const

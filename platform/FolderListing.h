@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileId.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -11,16 +13,16 @@ namespace sorvex {
 
 // The entries of one folder packed into a single buffer, so listing a large
 // tree costs no heap allocation per entry. Each entry is stored as one kind
-// byte, the inode number the folder gave, the name, and a terminating '\0'
+// byte, its identity (device and inode), the name, and a terminating '\0'
 // (file names never contain NUL).
 class FolderListing {
 public:
     void Clear(); // drops the entries but keeps the buffer's capacity
-    void Add(std::string_view name, bool isFolder, std::uint64_t ino = 0);
+    void Add(std::string_view name, bool isFolder, FileId id = {});
 
     // Reads the entries in insertion order; false once all have been read.
     // The name stays valid until the next Add() or Clear().
-    bool Next(std::string_view& name, bool& isFolder, std::uint64_t& ino);
+    bool Next(std::string_view& name, bool& isFolder, FileId& id);
     bool Next(std::string_view& name, bool& isFolder);
 
     bool Empty() const;
@@ -32,7 +34,7 @@ public:
     bool NamesAreDistinct(const std::function<void()>& nowAndThen = {}) const;
 
 private:
-    static constexpr std::size_t NameOffset = 1 + sizeof(std::uint64_t);
+    static constexpr std::size_t NameOffset = 1 + sizeof(FileId);
     std::string buf_;
     std::size_t cursor_ = 0;
     std::size_t count_ = 0;

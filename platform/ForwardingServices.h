@@ -18,11 +18,12 @@ public:
     {
         return real_.OpenSubfolder(parent, name, why);
     }
-    bool ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches = {}) override
+    Listed ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches = {}) override
     {
         return real_.ListFolder(folder, out, betweenBatches);
     }
     FileId IdOf(int fd) override { return real_.IdOf(fd); }
+    std::uint64_t MountOf(int fd) override { return real_.MountOf(fd); }
     FileSystemInfo FileSystemOf(int fd) override { return real_.FileSystemOf(fd); }
     Node Inspect(int folder, std::string_view name) override { return real_.Inspect(folder, name); }
     int OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why) override
@@ -45,6 +46,8 @@ public:
     bool Flush(int fd) override { return real_.Flush(fd); }
     bool ReadExtents(int fd, ExtentMap& out) override { return real_.ReadExtents(fd, out); }
     void Close(int fd) override { real_.Close(fd); }
+    OldCopy OldCopyOf(int folder, std::string_view name, int fd) override { return real_.OldCopyOf(folder, name, fd); }
+    std::vector<ByteRange> DataRanges(int fd, std::int64_t size) override { return real_.DataRanges(fd, size); }
     bool Remove(int folder, std::string_view name, FileId expected) override
     {
         return real_.Remove(folder, name, expected);

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystems.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -40,21 +41,28 @@ bool IsDotEntry(const char* name)
 
 // Reads the entries straight from the kernel: fdopendir would add an fstat
 // and an fcntl to the open, two reads and close each folder needs.
-// Stops quietly at a read error: what was read so far is still worth having.
-bool ReadAllEntries(int dirFd, FolderListing& out, const std::function<bool()>& betweenBatches)
+// A read error part-way keeps what was read so far, and says so.
+Listed ReadAllEntries(int dirFd, FolderListing& out, const std::function<bool()>& betweenBatches)
 {
+    struct stat folder;
+    if (::fstat(dirFd, &folder) != 0)
+        return Listed::Nothing;
+    const auto dev = static_cast<std::uint64_t>(folder.st_dev);
     alignas(dirent64) char buffer[32768];
     for (bool first = true;; first = false) {
         if (!first && betweenBatches && !betweenBatches())
-            return true;
+            return Listed::Whole;
         const ssize_t filled = ::getdents64(dirFd, buffer, sizeof buffer);
-        if (filled <= 0)
-            return !(first && filled < 0);
+        if (filled < 0)
+            return first ? Listed::Nothing : Listed::Cut;
+        if (filled == 0)
+            return Listed::Whole;
         for (ssize_t offset = 0; offset < filled;) {
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
             offset += entry->d_reclen;
             if (!IsDotEntry(entry->d_name))
-                out.Add(entry->d_name, IsFolderEntry(dirFd, entry->d_name, entry->d_type), entry->d_ino);
+                out.Add(entry->d_name, IsFolderEntry(dirFd, entry->d_name, entry->d_type),
+                        {dev, static_cast<std::uint64_t>(entry->d_ino)});
         }
     }
 }
@@ -244,7 +252,7 @@ int PosixServices::OpenSubfolder(int parent, std::string_view name, Refusal& why
     return OpenBelow(parent, name, O_RDONLY | O_DIRECTORY, why);
 }
 
-bool PosixServices::ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches)
+Listed PosixServices::ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches)
 {
     out.Clear();
     return ReadAllEntries(folder, out, betweenBatches);
@@ -254,6 +262,14 @@ FileId PosixServices::IdOf(int fd)
 {
     struct stat st;
     return ::fstat(fd, &st) == 0 ? IdOfStat(st) : FileId{};
+}
+
+std::uint64_t PosixServices::MountOf(int fd)
+{
+    struct statx stx;
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &stx) != 0 || !(stx.stx_mask & STATX_MNT_ID))
+        return 0;
+    return stx.stx_mnt_id;
 }
 
 FileSystemInfo PosixServices::FileSystemOf(int fd)
@@ -376,6 +392,35 @@ void PosixServices::Close(int fd)
         return;
     }
     (void)::close(fd);
+}
+
+OldCopy PosixServices::OldCopyOf(int /*folder*/, std::string_view /*name*/, int /*fd*/)
+{
+    return OldCopy::None;
+}
+
+// SEEK_DATA and SEEK_HOLE walk the file's data; a file system without them
+// (EINVAL) holds no holes as far as anyone can tell.
+std::vector<ByteRange> PosixServices::DataRanges(int fd, std::int64_t size)
+{
+    std::vector<ByteRange> ranges;
+    for (off_t at = 0; at < size;) {
+        const off_t data = ::lseek(fd, at, SEEK_DATA);
+        if (data < 0) {
+            if (errno != ENXIO) // ENXIO: nothing but holes from at on
+                return {{0, size}};
+            break;
+        }
+        if (data >= size)
+            break;
+        off_t hole = ::lseek(fd, data, SEEK_HOLE);
+        if (hole < 0)
+            return {{0, size}};
+        hole = std::min<off_t>(hole, size);
+        ranges.push_back({data, hole - data});
+        at = hole;
+    }
+    return ranges;
 }
 
 bool PosixServices::Remove(int folder, std::string_view name, FileId expected)

@@ -12,8 +12,9 @@ public:
 
     int OpenFolder(const std::string& path, bool lastIsListed, Refusal& why) override;
     int OpenSubfolder(int parent, std::string_view name, Refusal& why) override;
-    bool ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches = {}) override;
+    Listed ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches = {}) override;
     FileId IdOf(int fd) override;
+    std::uint64_t MountOf(int fd) override;
     FileSystemInfo FileSystemOf(int fd) override;
     Node Inspect(int folder, std::string_view name) override;
     int OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why) override;
@@ -24,6 +25,8 @@ public:
     bool Flush(int fd) override;
     bool ReadExtents(int fd, ExtentMap& out) override;
     void Close(int fd) override;
+    OldCopy OldCopyOf(int folder, std::string_view name, int fd) override;
+    std::vector<ByteRange> DataRanges(int fd, std::int64_t size) override;
     bool Remove(int folder, std::string_view name, FileId expected) override;
     std::uint32_t TickCount() override;
 };

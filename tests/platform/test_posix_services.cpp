@@ -165,20 +165,20 @@ TEST_F(PosixServicesTest, ListsHiddenEntriesWithoutDotsAndNeverCallsALinkAFolder
     Link("dangling", "nowhere");
 
     FolderListing out;
-    ASSERT_TRUE(fs.ListFolder(Dir(), out));
+    ASSERT_EQ(fs.ListFolder(Dir(), out), Listed::Whole);
     EXPECT_EQ(SortedEntries(out), (Entries{{".cache", true},
                                            {".hidden", false},
                                            {"dangling", false},
                                            {"plain", false},
                                            {"sub", true},
                                            {"toSub", false}}));
-    // Each entry comes with the inode number the file itself has.
-    ASSERT_TRUE(fs.ListFolder(Dir(), out));
+    // Each entry comes with the identity the file itself has.
+    ASSERT_EQ(fs.ListFolder(Dir(), out), Listed::Whole);
     std::string_view name;
     bool isFolder = false;
-    std::uint64_t ino = 0;
-    while (out.Next(name, isFolder, ino))
-        EXPECT_EQ(ino, IdOf(std::string(name)).ino) << name;
+    FileId id;
+    while (out.Next(name, isFolder, id))
+        EXPECT_EQ(id, IdOf(std::string(name))) << name;
 }
 
 TEST_F(PosixServicesTest, NamesThatAreNotUtf8WorkByteForByte)
@@ -189,12 +189,12 @@ TEST_F(PosixServicesTest, NamesThatAreNotUtf8WorkByteForByte)
     File(badFolder + "/" + badFile);
 
     FolderListing out;
-    ASSERT_TRUE(fs.ListFolder(Dir(), out));
+    ASSERT_EQ(fs.ListFolder(Dir(), out), Listed::Whole);
     EXPECT_EQ(SortedEntries(out), (Entries{{badFolder, true}}));
     Refusal why = Refusal::None;
     const int sub = fs.OpenSubfolder(Dir(), badFolder, why);
     ASSERT_GE(sub, 0);
-    ASSERT_TRUE(fs.ListFolder(sub, out));
+    ASSERT_EQ(fs.ListFolder(sub, out), Listed::Whole);
     EXPECT_EQ(SortedEntries(out), (Entries{{badFile, false}}));
     const int fd = fs.OpenForWriting(sub, badFile, IdOf(badFolder + "/" + badFile), why);
     EXPECT_GE(fd, 0);
@@ -221,7 +221,7 @@ TEST_F(PosixServicesTest, ListedFolderIsNeverALinkToOne)
     const int real = fs.OpenFolder(At("real/"), true, why);
     ASSERT_GE(real, 0);
     FolderListing out;
-    ASSERT_TRUE(fs.ListFolder(real, out));
+    ASSERT_EQ(fs.ListFolder(real, out), Listed::Whole);
     EXPECT_EQ(SortedEntries(out), (Entries{{"inside", false}}));
     fs.Close(real);
 

@@ -58,11 +58,11 @@ int ObservedServices::OpenSubfolder(int parent, std::string_view name, Refusal& 
     return Opened(real_.OpenSubfolder(parent, name, why), folder);
 }
 
-bool ObservedServices::ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches)
+Listed ObservedServices::ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches)
 {
     const std::string path = PathOf(folder);
     listed.push_back(path);
-    bool found = true;
+    Listed found = Listed::Whole;
     if (IsStandIn(folder)) {
         out.Clear();
         for (const Entry& entry : folders[path])

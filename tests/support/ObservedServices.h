@@ -58,7 +58,8 @@ public:
 
     int OpenFolder(const std::string& path, bool lastIsListed, sorvex::Refusal& why) override;
     int OpenSubfolder(int parent, std::string_view name, sorvex::Refusal& why) override;
-    bool ListFolder(int folder, sorvex::FolderListing& out, const std::function<bool()>& betweenBatches = {}) override;
+    sorvex::Listed ListFolder(int folder, sorvex::FolderListing& out,
+                              const std::function<bool()>& betweenBatches = {}) override;
     sorvex::FileId IdOf(int fd) override;
     sorvex::FileSystemInfo FileSystemOf(int fd) override;
     sorvex::Node Inspect(int folder, std::string_view name) override;
