@@ -23,6 +23,8 @@ void CShredder::Run(int method)
     } ended{running_};
     report_ = {};
     otherNames_.clear();
+    withdrawn_.clear();
+    inHand_ = 0;
     view_->ShowPreparing();
     BuildFileList();
     if (Stop) { // stopped or left while the folders were being read
@@ -48,7 +50,8 @@ void CShredder::Run(int method)
         }
     } catch (...) {
         view_->ShowAllNow(); // the file the error is about
-        ShowReport(); // what remains so far, before the error that ended the run
+        ReportNotReached();
+        ShowReport(); // what remains, before the error that ended the run
         throw;
     }
     // A stop pressed in the method's last pump, after its last look at the flag.
@@ -58,6 +61,7 @@ void CShredder::Run(int method)
 
 void CShredder::ShowReport()
 {
+    SettleReport();
     if (!report_.Empty())
         view_->ShowReport(report_);
 }
@@ -102,6 +106,8 @@ private:
 void CShredder::BuildFileList()
 {
     Files.Clear();
+    foldersRead_.clear();
+    listedFiles_.clear();
     ExpandedEntries expanded;
     for (int i = 0; i < entries_->EntryCount(); ++i) {
         if (Stop)
@@ -133,11 +139,16 @@ void CShredder::AddListedFile(const std::string& path, bool lookUp)
     const int fd = fs_->OpenFolder(folder, false, why);
     if (fd >= 0) {
         const bool system = fs_->FileSystemOf(fd).system;
+        const FileId in = fs_->IdOf(fd);
         id = fs_->Inspect(fd, name).id;
         fs_->Close(fd);
         if (system) {
             report_.Add(path, Remains::SystemFileSystem);
             return;
+        }
+        if (in.Known()) { // the same file under another spelling is destroyed once
+            if (foldersRead_.contains(in) || !listedFiles_[in].insert(std::string(name)).second)
+                return;
         }
     }
     Files.StartBase({baseLength, false});
@@ -151,9 +162,10 @@ namespace {
 
 constexpr std::size_t PumpEveryFiles = 8192;
 
-// One folder whose scan is under way: its path and the entries not yet visited.
+// One folder whose scan is under way: its path, its identity and the entries not yet visited.
 struct ScanFrame {
     std::string folder;
+    FileId id;
     FolderListing entries;
 };
 
@@ -186,6 +198,22 @@ bool CShredder::ListInto(int fd, std::string_view folder, FolderListing& entries
     return listed != Listed::Nothing;
 }
 
+// False when the folder was read already, under this spelling or another:
+// through a link on the user's way to it, or as a folder below another entry.
+bool CShredder::FirstTimeHere(FileId folder)
+{
+    return !folder.Known() || foldersRead_.insert(folder).second;
+}
+
+// A file in a folder about to be read that the list also names on its own.
+bool CShredder::ListedOnItsOwn(FileId folder, std::string_view name) const
+{
+    if (listedFiles_.empty())
+        return false;
+    const auto files = listedFiles_.find(folder);
+    return files != listedFiles_.end() && files->second.contains(std::string(name));
+}
+
 // Depth first, with the paths below a subfolder at the place where it was met.
 // An explicit stack instead of recursion: any depth, with a bounded number of
 // folders open. Each subfolder is opened from its parent by its bare name, so
@@ -203,11 +231,14 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
         view_->Pump();
         return;
     }
+    if (why == Refusal::None && !FirstTimeHere(path.DeepestId()))
+        return;
     if (why != Refusal::None || !ListInto(path.Deepest(why), folder, frames[0].entries)) {
         report_.Add(folder, Remains::FolderUnreadable);
         view_->Pump();
         return;
     }
+    frames[0].id = path.DeepestId();
     target.StartBase({folder.size(), true});
     // Every folder is reached once, by its own name in its parent, so its
     // paths are new unless the folder repeats a name: from there on, look up.
@@ -233,6 +264,8 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
             continue;
         }
         if (!isFolder) {
+            if (ListedOnItsOwn(frame.id, name))
+                continue;
             if (lookUp)
                 target.Append(frame.folder, name, id);
             else
@@ -251,10 +284,15 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
             view_->Pump();
             continue;
         }
+        if (!FirstTimeHere(path.DeepestId())) {
+            path.Up();
+            continue;
+        }
         if (frames.size() == depth)
             frames.emplace_back();
         ScanFrame& next = frames[depth];
         next.folder = std::move(child);
+        next.id = path.DeepestId();
         if (!ListInto(path.Deepest(why), next.folder, next.entries)) {
             report_.Add(next.folder, Remains::FolderUnreadable);
             path.Up();

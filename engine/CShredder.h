@@ -7,7 +7,8 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace sorvex {
@@ -77,6 +78,8 @@ private:
 
     void AddListedFile(const std::string& path, bool lookUp);
     bool ListInto(int fd, std::string_view folder, sorvex::FolderListing& entries);
+    bool FirstTimeHere(sorvex::FileId folder);
+    bool ListedOnItsOwn(sorvex::FileId folder, std::string_view name) const;
     Treatment Reach(std::size_t index, sorvex::FolderPath& folders, Reached& file);
     Treatment Unreachable(std::string_view path, sorvex::Refusal why);
     int OpenForWriting(std::string_view path, const Reached& file);
@@ -95,7 +98,10 @@ private:
                       const sorvex::LandingCheck& landing, bool partlyWritten);
     void RemoveName(std::string_view path, const Reached& file);
     bool StopAfterFile();
+    void ReportOtherHomes(std::string_view path, const Reached& file, int fd);
+    void ReportNotReached();
     void WithdrawOtherNames(sorvex::FileId id);
+    void SettleReport();
     void ClosingSteps();
     void ShowReport();
 
@@ -105,9 +111,17 @@ private:
     bool running_ = false;
     std::size_t runBlocks_ = RunBlocks;
     sorvex::RunReport report_;
-    // Names reported as leaving their content to other names, with where in
-    // the report: the content's last name may come later in the same run.
-    std::vector<std::pair<sorvex::FileId, std::size_t>> otherNames_;
+    // Names reported as leaving their content to other names, by content,
+    // with where in the report: the content's last name may come later in
+    // the same run. Those withdrawn leave the report when the run ends.
+    std::unordered_map<sorvex::FileId, std::vector<std::size_t>, sorvex::FileIdHash> otherNames_;
+    std::vector<std::size_t> withdrawn_;
+    // The file of Files in hand: those after it are not reached if an error ends the run.
+    std::size_t inHand_ = 0;
+    // What the list has reached so far, however it was spelt: the folders
+    // read, and the files listed on their own by the folder they are in.
+    std::unordered_set<sorvex::FileId, sorvex::FileIdHash> foldersRead_;
+    std::unordered_map<sorvex::FileId, std::unordered_set<std::string>, sorvex::FileIdHash> listedFiles_;
     // The file system of the base last opened by Reach.
     sorvex::FileSystemInfo baseFileSystem_;
 };

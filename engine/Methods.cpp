@@ -82,7 +82,7 @@ CShredder::Treatment CShredder::Reach(std::size_t index, FolderPath& folders, Re
     else if (node.id == file.id && node.kind == NodeKind::Regular) {
         if (node.links == 1)
             return Treatment::Overwrite;
-        otherNames_.emplace_back(node.id, report_.items.size());
+        otherNames_[node.id].push_back(report_.items.size());
         report_.Add(path, Remains::OtherNames);
         return Treatment::NameOnly;
     }
@@ -123,17 +123,50 @@ void CShredder::RemoveName(std::string_view path, const Reached& file)
 // before as leaving the content to others no longer do; all were listed.
 void CShredder::WithdrawOtherNames(FileId id)
 {
-    for (std::size_t i = otherNames_.size(); i-- > 0;) {
-        if (!(otherNames_[i].first == id))
-            continue;
-        const std::size_t at = otherNames_[i].second;
-        report_.items.erase(report_.items.begin() + static_cast<std::ptrdiff_t>(at));
-        otherNames_.erase(otherNames_.begin() + static_cast<std::ptrdiff_t>(i));
-        for (auto& later : otherNames_) {
-            if (later.second > at)
-                --later.second;
-        }
+    const auto names = otherNames_.find(id);
+    if (names == otherNames_.end())
+        return;
+    withdrawn_.insert(withdrawn_.end(), names->second.begin(), names->second.end());
+    otherNames_.erase(names);
+}
+
+// Takes the withdrawn names out of the report, in one sweep.
+void CShredder::SettleReport()
+{
+    if (withdrawn_.empty())
+        return;
+    std::sort(withdrawn_.begin(), withdrawn_.end());
+    std::size_t kept = 0;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < report_.items.size(); ++i) {
+        if (next < withdrawn_.size() && withdrawn_[next] == i)
+            ++next;
+        else
+            report_.items[kept++] = std::move(report_.items[i]);
     }
+    report_.items.resize(kept);
+    withdrawn_.clear();
+}
+
+// Every file after the one in hand when an error ended the run keeps its
+// name and its bytes.
+void CShredder::ReportNotReached()
+{
+    for (std::size_t i = inHand_ + 1; i < Files.Count(); ++i)
+        report_.Add(Files[i], Remains::NotReached);
+}
+
+// Old bytes that no overwrite of the file can reach: a lower layer below an
+// overlay, the journal of a file system that journals data, swap below tmpfs.
+void CShredder::ReportOtherHomes(std::string_view path, const Reached& file, int fd)
+{
+    if (baseFileSystem_.swapsOut)
+        report_.Add(path, Remains::Swapped);
+    const OldCopy copy = baseFileSystem_.journalsData ? OldCopy::Journal : fs_->OldCopyOf(file.folder, file.name, fd);
+    if (copy == OldCopy::LowerLayer)
+        report_.Add(path, Remains::LowerLayer);
+    else if (copy == OldCopy::Journal)
+        report_.Add(path, Remains::Journalled);
 }
 
 // "Стоп" and "Выход" are answered before the next file is touched: the
@@ -154,6 +187,7 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
     FolderPath folders(*fs_);
     view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
     for (std::size_t i = 0; i < Files.Count(); ++i) {
+        inHand_ = i;
         const std::string_view path = Files[i];
         view_->ShowPath(path);
         Reached file;
@@ -162,6 +196,8 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
         OpenFile open(*fs_);
         if (treatment == Treatment::Overwrite) {
             open.Adopt(OpenForWriting(path, file));
+            if (open.IsOpen())
+                ReportOtherHomes(path, file, open.Fd());
             if (open.IsOpen() && !OverwriteInPasses(path, file, open, passes, run))
                 return; // stopped: the stop sequence has ended the method
             if (open.IsOpen())
@@ -289,6 +325,7 @@ void CShredder::WipeFast()
     FolderPath folders(*fs_);
     view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
     for (std::size_t i = 0; i < Files.Count(); ++i) {
+        inHand_ = i;
         const std::string_view path = Files[i];
         view_->ShowPath(path);
         Reached file;

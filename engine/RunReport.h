@@ -18,6 +18,10 @@ enum class Remains {
     SystemFileSystem, // a file system of the kernel's own: never written
     Changed, // changed during the run (a link, or another file): left untouched
     NotAPlainFile, // a device, a FIFO or a socket: left in place
+    LowerLayer, // the overlay's lower layer keeps the file as it was
+    Journalled, // copies of its data went through the file system's journal
+    Swapped, // kept in memory that may have been written to swap
+    NotReached, // the run ended with an error before this file's turn
 };
 
 // What a run could not destroy for certain, for the user to be told at its end.

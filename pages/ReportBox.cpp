@@ -33,6 +33,15 @@ QString ReasonText(Remains why)
         return QStringLiteral("изменился во время работы (ссылка или другой файл): не затронут");
     case Remains::NotAPlainFile:
         return QStringLiteral("устройство, канал или сокет: оставлен на месте");
+    case Remains::LowerLayer:
+        return QStringLiteral("файл из нижнего слоя overlayfs: его прежнее содержимое осталось в нижнем слое");
+    case Remains::Journalled:
+        return QStringLiteral("файловая система ведёт журнал данных: копии содержимого могут остаться в журнале");
+    case Remains::Swapped:
+        return QStringLiteral("файл в оперативной памяти (tmpfs) при включённой подкачке: части содержимого могли "
+                              "попасть в раздел подкачки");
+    case Remains::NotReached:
+        return QStringLiteral("не обработан: работа прервана ошибкой");
     }
     return {};
 }

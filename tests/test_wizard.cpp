@@ -322,10 +322,14 @@ TEST_P(ErrorInARun, BoxThenStopNextAndANormalRunThatALeftoverStopDoesNotCutShort
     {
         ModalWatcher watcher;
         RunWith(MethodBalanced);
-        ASSERT_EQ(watcher.seen().size(), 1u);
-        EXPECT_EQ(watcher.seen()[0].title, "Sorvex : Personal Edition");
-        EXPECT_EQ(watcher.seen()[0].text.toStdString(), fault.message + second + ".");
-        EXPECT_EQ(watcher.seen()[0].icon, QMessageBox::Critical);
+        // First what the run did not reach, then the error that ended it.
+        ASSERT_EQ(watcher.seen().size(), 2u);
+        EXPECT_EQ(watcher.seen()[0].icon, QMessageBox::Warning);
+        EXPECT_TRUE(watcher.seen()[0].text.contains(QStringLiteral("не обработан: работа прервана ошибкой: 1")))
+            << watcher.seen()[0].text.toStdString();
+        EXPECT_EQ(watcher.seen()[1].title, "Sorvex : Personal Edition");
+        EXPECT_EQ(watcher.seen()[1].text.toStdString(), fault.message + second + ".");
+        EXPECT_EQ(watcher.seen()[1].icon, QMessageBox::Critical);
     }
     // The run was abandoned where it stood: the page still looks busy.
     EXPECT_FALSE(Exists(first));
