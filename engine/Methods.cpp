@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/FolderPath.h"
+#include "engine/Holes.h"
 #include "engine/Landing.h"
 #include "engine/OpenFile.h"
 #include "engine/RunView.h"
@@ -227,7 +228,7 @@ void ReportLanding(RunReport& report, std::string_view path, const LandingCheck&
 } // namespace
 
 // Each pass rewrites the file from its first byte with (size div 256) + 1
-// blocks, then flushes it to the medium; the file stays open for all passes,
+// blocks, passing over holes (see BlocksToWrite), then flushes it to the medium; the file stays open for all passes,
 // so every pass writes the same inode. The blocks go out in runs of many per
 // system call, each run followed by the pump and a look at "Стоп", and the
 // data is sent on to the medium as the pass goes, so the flush that ends it
@@ -247,17 +248,26 @@ bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, Op
         const std::int64_t blocks = size / BlockSize + 1;
         view_->SetRange(Bar::File, 0, passes * blocks);
         WriteOut writeOut;
-        for (std::int64_t block = 0; block < blocks; block += runBlocks) {
-            const std::int64_t count = std::min(runBlocks, blocks - block);
-            WriteBlocks(path, fd, run, block, count, size);
-            SendOn(fd, writeOut, (block + count) * BlockSize);
-            view_->Pump();
-            view_->Step(Bar::File, count);
-            if (Stop) {
-                StopSequence(open, path, file, landing, pass == 0);
-                return false;
+        std::int64_t done = 0; // blocks of this pass written or passed over as holes
+        for (const BlockSpan& span : BlocksToWrite(fs_->DataRanges(fd, size), size)) {
+            if (span.first > done)
+                view_->Step(Bar::File, span.first - done);
+            const std::int64_t end = span.first + span.count;
+            for (std::int64_t block = span.first; block < end; block += runBlocks) {
+                const std::int64_t count = std::min(runBlocks, end - block);
+                WriteBlocks(path, fd, run, block, count, size);
+                SendOn(fd, writeOut, (block + count) * BlockSize);
+                view_->Pump();
+                view_->Step(Bar::File, count);
+                if (Stop) {
+                    StopSequence(open, path, file, landing, pass == 0);
+                    return false;
+                }
             }
+            done = end;
         }
+        if (blocks > done)
+            view_->Step(Bar::File, blocks - done);
         if (!fs_->Flush(fd))
             CannotWrite(path);
         landing.AfterPass(*fs_, fd);
