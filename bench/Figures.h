@@ -32,6 +32,7 @@ std::vector<Row> WindowFigures(const Places& places); // window: needs a real wi
 std::vector<Row> CheckFigures(const Places& places); // checks
 std::vector<Row> ExpansionFigures(const Places& places); // expansion
 std::vector<Row> ListFigures(const Places& places); // list
+std::vector<Row> LinkFigures(const Places& places); // links
 std::vector<Row> MemoryFigures(); // memory
 
 } // namespace bench

@@ -48,7 +48,8 @@ void Say(const std::string& what)
 
 namespace {
 
-const std::set<std::string> Parts = {"wipe", "pumps", "stop", "window", "checks", "expansion", "list", "memory"};
+const std::set<std::string> Parts = {"wipe",      "pumps", "stop",  "window", "checks",
+                                     "expansion", "list",  "links", "memory"};
 
 std::string DispatcherName()
 {
@@ -105,7 +106,7 @@ int main(int argc, char** argv)
             windowChild = true;
         } else {
             std::fprintf(stderr,
-                         "usage: %s [--quick] [--only wipe|pumps|stop|window|checks|expansion|list|memory]...\n",
+                         "usage: %s [--quick] [--only wipe|pumps|stop|window|checks|expansion|list|links|memory]...\n",
                          argv[0]);
             return 2;
         }
@@ -148,6 +149,7 @@ int main(int argc, char** argv)
             {"checks", [&] { return CheckFigures(places); }},
             {"expansion", [&] { return ExpansionFigures(places); }},
             {"list", [&] { return ListFigures(places); }},
+            {"links", [&] { return LinkFigures(places); }},
             {"memory", [] { return MemoryFigures(); }},
         };
         for (const auto& [name, figures] : parts) {
