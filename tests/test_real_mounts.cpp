@@ -309,6 +309,41 @@ TEST_F(RealMounts, FolderOnSshfsIsDestroyed)
     EXPECT_EQ(fs.opened.size(), 3u);
 }
 
+// USB sticks: on vfat and exFAT a folder entry's inode number is made up for
+// the listing, and the inode a look at the name makes gets another. Mounted
+// afresh, so nothing is in the cache.
+TEST_F(RealMounts, FolderOnAFreshlyMountedStickIsDestroyed)
+{
+    int checked = 0;
+    for (const std::string type : {"vfat", "exfat"}) {
+        const std::string image = tree / (type + ".img");
+        const std::string point = tree / type;
+        std::string why = ::geteuid() != 0 ? "mounting a loop device needs root" : "";
+        if (why.empty() &&
+            !Shell("command -v mkfs." + type + " && truncate -s 64M " + image + " && mkfs." + type + " " + image))
+            why = "mkfs." + type + " is missing or failed";
+        if (why.empty() && !Mount("mount -o loop " + image, point).empty())
+            why = "no " + type + " in this kernel, or no loop device";
+        if (!why.empty()) {
+            Loudly("that a folder on " + type + " is destroyed", why);
+            continue;
+        }
+        MakeFolder(point + "/listed");
+        for (const char* name : {"one", "two", "three"})
+            WriteFile(point + "/listed/" + name, std::string(10000, 'x'));
+        ASSERT_TRUE(Shell("umount " + point + " && mount -o loop " + image + " " + point)) << type;
+        view = RecordingView();
+        ListFolder(point + "/listed");
+        Shredder.Run(MethodBalanced);
+        EXPECT_FALSE(Reported(view, Remains::Changed)) << type << ": nothing changed during the run";
+        for (const char* name : {"one", "two", "three"})
+            EXPECT_FALSE(Exists(point + "/listed/" + name)) << type << ": " << name;
+        ++checked;
+    }
+    if (checked == 0)
+        GTEST_SKIP() << "neither vfat nor exFAT could be mounted";
+}
+
 // Without xino, a file in the upper layer has the upper file system's device,
 // not its folder's: it is still on the overlay's mount.
 TEST_F(RealMounts, FileInAnOverlaysUpperLayerIsOnTheOverlay)
