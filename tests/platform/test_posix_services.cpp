@@ -94,6 +94,21 @@ pid_t HoldOpenInAnotherProcess(const std::string& path)
     return pid;
 }
 
+// The program at path running in a child, once it is running.
+pid_t RunProgram(const std::string& path)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(path.c_str(), "sleep", "60", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const std::string exe = "/proc/" + std::to_string(pid) + "/exe";
+    std::error_code notYet;
+    for (auto waited = 0ms; waited < 2s && std::filesystem::read_symlink(exe, notYet) != path; waited += 10ms)
+        std::this_thread::sleep_for(10ms);
+    return pid;
+}
+
 class PosixServicesTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -545,24 +560,31 @@ TEST_F(PosixServicesTest, RefusedFileKeepsItsMode)
 {
     struct Case {
         const char* holder;
+        mode_t mode;
         std::function<std::function<void()>(const std::string& path)> hold; // returns the release
     };
     const Case cases[] = {
-        {"a lock on another descriptor",
+        {"a lock on another descriptor", 0400,
          [](const std::string& path) -> std::function<void()> {
              const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
              EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
              return [fd] { ::close(fd); };
          }},
-        {"another process holding it open",
+        {"another process holding it open", 0400,
          [](const std::string& path) -> std::function<void()> {
              const pid_t other = HoldOpenInAnotherProcess(path);
              return [other] { EndProcess(other); };
          }},
+        {"a program running from it", 0500,
+         [](const std::string& path) -> std::function<void()> {
+             std::ofstream(path, std::ios::binary) << ContentOf("/bin/sleep");
+             const pid_t running = RunProgram(path);
+             return [running] { EndProcess(running); };
+         }},
     };
     for (const Case& c : cases) {
         const std::string path = File("readOnly");
-        ASSERT_EQ(::chmod(path.c_str(), 0400), 0);
+        ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
         const auto release = c.hold(path);
         Refusal why = Refusal::None;
         const int fd = OpenToWrite("readOnly", &why);
@@ -572,7 +594,7 @@ TEST_F(PosixServicesTest, RefusedFileKeepsItsMode)
             continue;
         }
         EXPECT_EQ(why, Refusal::Busy) << c.holder;
-        EXPECT_EQ(ModeOf(path), 0400u) << c.holder;
+        EXPECT_EQ(ModeOf(path), c.mode) << c.holder;
         ::unlink(path.c_str());
     }
 }
