@@ -1,9 +1,9 @@
 // Whole runs over real mounts a desktop meets: a bind mount of the same file
-// system below a listed folder, with openat2 and in a sandbox that refuses
-// it; a folder on sshfs (FUSE, whose folder entries carry no inode numbers a
-// look at the name gives); a file in the upper layer of an overlay, whose
-// device is not its folder's. Needs root, FUSE, sshd and overlay; reports
-// itself skipped elsewhere, saying what was not checked.
+// system below a listed folder, in a sandbox that refuses openat2; folders on
+// sshfs (FUSE), vfat and exFAT, whose folder entries carry no inode numbers a
+// look at the name gives; a file in the upper layer of an overlay, whose
+// device is not its folder's. Needs root, FUSE, sshd, loop devices and
+// overlay; reports itself skipped elsewhere, saying what was not checked.
 #include "tests/support/EngineTest.h"
 
 #include <chrono>
