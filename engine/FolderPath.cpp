@@ -33,7 +33,7 @@ bool FolderPath::IsAt(std::string_view base, bool listed) const
 
 void FolderPath::Push(std::string_view name, int fd)
 {
-    levels_.push_back({std::string(name), fs_.IdOf(fd), fd});
+    levels_.push_back({std::string(name), fs_.IdOf(fd), 0, fd});
     ++open_;
     KeepFewOpen();
 }
@@ -48,6 +48,16 @@ void FolderPath::KeepFewOpen()
             --open_;
         }
     }
+}
+
+bool FolderPath::OnDeepestMount(const Node& node)
+{
+    Level& deepest = levels_.back();
+    if (deepest.mount == 0 && deepest.fd >= 0)
+        deepest.mount = fs_.MountOf(deepest.fd);
+    if (deepest.mount != 0 && node.mount != 0)
+        return node.mount == deepest.mount;
+    return node.id.dev == deepest.id.dev;
 }
 
 Refusal FolderPath::Reopen(std::size_t level)

@@ -3,6 +3,7 @@
 #include "platform/FileServices.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,10 @@ public:
     // The deepest folder's descriptor, opened again if it was let go; -1 and why when it cannot be.
     int Deepest(Refusal& why);
     FileId DeepestId() const { return levels_.back().id; }
+    // True when node, found in the deepest folder (open), is on that
+    // folder's mount: told by mount ids, by device only where a mount id is
+    // unknown (a file on an overlay or a btrfs subvolume has a device of its own).
+    bool OnDeepestMount(const Node& node);
     void Clear();
 
     static constexpr std::size_t MaxOpen = 64;
@@ -45,6 +50,7 @@ private:
     struct Level {
         std::string name;
         FileId id;
+        std::uint64_t mount = 0; // asked for when first needed
         int fd = -1;
     };
     Refusal Reopen(std::size_t level);

@@ -74,7 +74,7 @@ CShredder::Treatment CShredder::Reach(std::size_t index, FolderPath& folders, Re
     if (node.kind == NodeKind::Missing)
         CannotOpen(path);
     Remains skip = Remains::Changed;
-    if (node.kind != NodeKind::Folder && node.id.dev != folders.DeepestId().dev)
+    if (node.kind != NodeKind::Folder && !folders.OnDeepestMount(node))
         skip = Remains::OtherFileSystem; // a file mounted over this name
     else if (node.id == file.id && node.kind == NodeKind::Special)
         skip = Remains::NotAPlainFile;

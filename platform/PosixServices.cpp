@@ -1,6 +1,7 @@
 #include "platform/PosixServices.h"
 
 #include "platform/FileSystems.h"
+#include "platform/Identity.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,7 +18,9 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace sorvex {
@@ -39,15 +42,51 @@ bool IsDotEntry(const char* name)
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
+FileId IdOfStat(const struct stat& st)
+{
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+// How the entries of one folder are told apart: where its file system's
+// entries carry their inode (dev set), by that and the folder's device, for
+// free; elsewhere by a look at each name, without following a link.
+struct EntryLook {
+    int dirFd = -1;
+    std::uint64_t dev = 0; // 0: look each entry up
+
+    void Add(const dirent64& entry, FolderListing& out) const
+    {
+        struct stat st;
+        if (dev == 0 && ::fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            out.Add(entry.d_name, S_ISDIR(st.st_mode), IdOfStat(st));
+            return;
+        }
+        // Gone since it was read, or on a file system we vouch for.
+        out.Add(entry.d_name, IsFolderEntry(dirFd, entry.d_name, entry.d_type),
+                {dev, static_cast<std::uint64_t>(entry.d_ino)});
+    }
+};
+
+bool LookOf(int dirFd, EntryLook& look)
+{
+    struct stat folder;
+    struct statfs fs;
+    if (::fstat(dirFd, &folder) != 0 || ::fstatfs(dirFd, &fs) != 0)
+        return false;
+    look.dirFd = dirFd;
+    if (EntriesCarryTheirInode(static_cast<unsigned long>(fs.f_type)))
+        look.dev = static_cast<std::uint64_t>(folder.st_dev);
+    return true;
+}
+
 // Reads the entries straight from the kernel: fdopendir would add an fstat
 // and an fcntl to the open, two reads and close each folder needs.
 // A read error part-way keeps what was read so far, and says so.
 Listed ReadAllEntries(int dirFd, FolderListing& out, const std::function<bool()>& betweenBatches)
 {
-    struct stat folder;
-    if (::fstat(dirFd, &folder) != 0)
+    EntryLook look;
+    if (!LookOf(dirFd, look))
         return Listed::Nothing;
-    const auto dev = static_cast<std::uint64_t>(folder.st_dev);
     alignas(dirent64) char buffer[32768];
     for (bool first = true;; first = false) {
         if (!first && betweenBatches && !betweenBatches())
@@ -61,8 +100,7 @@ Listed ReadAllEntries(int dirFd, FolderListing& out, const std::function<bool()>
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
             offset += entry->d_reclen;
             if (!IsDotEntry(entry->d_name))
-                out.Add(entry->d_name, IsFolderEntry(dirFd, entry->d_name, entry->d_type),
-                        {dev, static_cast<std::uint64_t>(entry->d_ino)});
+                look.Add(*entry, out);
         }
     }
 }
@@ -112,39 +150,57 @@ bool IsBareName(std::string_view name)
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
 }
 
-bool openat2Missing = false; // the kernel or its filter refused it once: do without from then on
+bool IsRefusal(int error)
+{
+    return error == ENOSYS || error == EPERM; // an old kernel, or a sandbox's filter
+}
+
+long OpenAt2(int parent, const char* name, int flags)
+{
+    if (RefusedForTests().openat2) {
+        errno = EPERM;
+        return -1;
+    }
+    open_how how{};
+    how.flags = static_cast<std::uint64_t>(flags | O_NOFOLLOW | O_CLOEXEC);
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_NO_XDEV;
+    long fd;
+    do {
+        fd = ::syscall(SYS_openat2, parent, name, &how, sizeof how);
+    } while (fd < 0 && (errno == EINTR || errno == EAGAIN));
+    return fd;
+}
+
+// Without openat2, O_NOFOLLOW still refuses a link, and a mount crossing (a
+// bind mount of the same file system too) is told by the mount ids of parent
+// and child. Where no mount id can be had, nothing is entered.
+int OpenBelowByMount(int parent, const char* name, int flags, Refusal& why)
+{
+    const int fd = ::openat(parent, name, flags | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return Fail(why, errno);
+    const std::uint64_t above = MountIdOf(parent);
+    if (above == 0 || above != MountIdOf(fd)) {
+        ::close(fd);
+        return Fail(why, EXDEV);
+    }
+    return fd;
+}
 
 // Opens the name below parent without following a link anywhere or entering
-// another mount. Where the system has no openat2, a link is still refused by
-// O_NOFOLLOW and another mount told by its device.
+// another mount: by openat2, or where the system refuses that call, by the
+// way round it.
 int OpenBelow(int parent, std::string_view name, int flags, Refusal& why)
 {
     if (!IsBareName(name))
         return Fail(why, ELOOP);
     const std::string bare(name);
-    if (!openat2Missing) {
-        open_how how{};
-        how.flags = static_cast<std::uint64_t>(flags | O_NOFOLLOW | O_CLOEXEC);
-        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_NO_XDEV;
-        long fd;
-        do {
-            fd = ::syscall(SYS_openat2, parent, bare.c_str(), &how, sizeof how);
-        } while (fd < 0 && (errno == EINTR || errno == EAGAIN));
-        if (fd >= 0)
-            return static_cast<int>(fd);
-        if (errno != ENOSYS && errno != EPERM)
-            return Fail(why, errno);
-        openat2Missing = true;
-    }
-    const int fd = ::openat(parent, bare.c_str(), flags | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    const long fd = OpenAt2(parent, bare.c_str(), flags);
+    if (fd >= 0)
+        return static_cast<int>(fd);
+    if (!IsRefusal(errno))
         return Fail(why, errno);
-    struct stat above, below;
-    if (::fstat(parent, &above) != 0 || ::fstat(fd, &below) != 0 || above.st_dev != below.st_dev) {
-        ::close(fd);
-        return Fail(why, EXDEV);
-    }
-    return fd;
+    return OpenBelowByMount(parent, bare.c_str(), flags, why);
 }
 
 NodeKind KindOf(mode_t mode)
@@ -158,9 +214,16 @@ NodeKind KindOf(mode_t mode)
     return NodeKind::Special;
 }
 
-FileId IdOfStat(const struct stat& st)
+// The name's kind, identity, links and mount, without following a link;
+// false, with errno set, when the system does not tell.
+bool StatxOf(int folder, const char* name, struct statx& stx)
 {
-    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    if (RefusedForTests().statx) {
+        errno = EPERM;
+        return false;
+    }
+    constexpr unsigned Wanted = STATX_TYPE | STATX_INO | STATX_NLINK | STATX_MNT_ID;
+    return ::statx(folder, name, AT_SYMLINK_NOFOLLOW, Wanted, &stx) == 0;
 }
 
 std::string HandlePath(int fd)
@@ -169,11 +232,11 @@ std::string HandlePath(int fd)
 }
 
 // Gives the owner write permission through a handle that names the inode
-// itself, never a name that could have become a link meanwhile.
-void MakeWritable(int pathFd, const struct stat& st)
+// itself, never a name that could have become a link meanwhile. True when
+// the mode was changed.
+bool MakeWritable(int pathFd, const struct stat& st)
 {
-    if ((st.st_mode & S_IWUSR) == 0)
-        (void)::chmod(HandlePath(pathFd).c_str(), (st.st_mode & 07777) | S_IWUSR);
+    return (st.st_mode & S_IWUSR) == 0 && ::chmod(HandlePath(pathFd).c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
 
 // Opens for writing the very inode pathFd names. Without /proc, the name is
@@ -266,10 +329,7 @@ FileId PosixServices::IdOf(int fd)
 
 std::uint64_t PosixServices::MountOf(int fd)
 {
-    struct statx stx;
-    if (::statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &stx) != 0 || !(stx.stx_mask & STATX_MNT_ID))
-        return 0;
-    return stx.stx_mnt_id;
+    return MountIdOf(fd);
 }
 
 FileSystemInfo PosixServices::FileSystemOf(int fd)
@@ -277,10 +337,21 @@ FileSystemInfo PosixServices::FileSystemOf(int fd)
     return FileSystemOfHandle(fd);
 }
 
+// One statx tells the mount too; where the system refuses statx, fstatat
+// tells the rest.
 Node PosixServices::Inspect(int folder, std::string_view name)
 {
+    if (!IsBareName(name))
+        return {};
+    const std::string bare(name);
+    struct statx stx;
+    if (StatxOf(folder, bare.c_str(), stx)) {
+        const FileId id{static_cast<std::uint64_t>(::makedev(stx.stx_dev_major, stx.stx_dev_minor)), stx.stx_ino};
+        const std::uint64_t mount = (stx.stx_mask & STATX_MNT_ID) != 0 ? stx.stx_mnt_id : 0;
+        return {KindOf(stx.stx_mode), id, stx.stx_nlink, mount};
+    }
     struct stat st;
-    if (!IsBareName(name) || ::fstatat(folder, std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (!IsRefusal(errno) || ::fstatat(folder, bare.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return {};
     return {KindOf(st.st_mode), IdOfStat(st), static_cast<std::uint64_t>(st.st_nlink)};
 }
@@ -288,7 +359,8 @@ Node PosixServices::Inspect(int folder, std::string_view name)
 // The name is pinned first with a descriptor that opens nothing (O_PATH):
 // only when that is a regular file, and the one expected, is the inode itself
 // opened for writing. A device or FIFO put in its place meanwhile is never
-// opened, so opening cannot wake a reader or arm a device.
+// opened, so opening cannot wake a reader or arm a device. A file refused
+// after all (busy, locked) gets back the mode it had.
 int PosixServices::OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why)
 {
     const int pathFd = OpenBelow(folder, name, O_PATH, why);
@@ -299,13 +371,18 @@ int PosixServices::OpenForWriting(int folder, std::string_view name, FileId expe
         ::close(pathFd);
         return Fail(why, ELOOP);
     }
-    MakeWritable(pathFd, st);
+    const bool madeWritable = MakeWritable(pathFd, st);
+    const mode_t mode = st.st_mode & 07777;
     const int fd = ReopenForWriting(folder, std::string(name), pathFd, expected);
     const int openError = errno;
-    ::close(pathFd);
+    if (fd < 0 && madeWritable)
+        (void)::chmod(HandlePath(pathFd).c_str(), mode);
+    ::close(pathFd); // before the lease check, which it would disturb
     if (fd < 0)
         return Fail(why, openError);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || OpenElsewhere(fd)) {
+        if (madeWritable)
+            (void)::fchmod(fd, mode);
         ::close(fd);
         return Fail(why, EWOULDBLOCK);
     }

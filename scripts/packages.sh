@@ -10,10 +10,11 @@ BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libjpeg-de
 # the tools that look at the results: of the package, lintian, the desktop-file
 # and AppStream validators and man; of the file managers' actions, GLib's and
 # nautilus-python's Python bindings; and clang-format, which holds the sources
-# to the written style. The real-disk tests make ext4, btrfs and xfs images.
+# to the written style. The real-disk tests make ext4, btrfs, xfs, vfat and
+# exFAT images, and mount a folder over sshfs from an sshd of their own.
 TEST_PACKAGES="xvfb xdotool x11-utils imagemagick xclip openbox e2fsprogs btrfs-progs xfsprogs
   mount util-linux desktop-file-utils lintian appstream man-db groff-base python3-gi python3-nautilus
-  clang-format"
+  clang-format sshfs openssh-server openssh-client dosfstools exfatprogs"
 
 # Installs the missing packages as root; as anyone else, prints the line to run and stops.
 ensure_packages() {

@@ -1,4 +1,5 @@
 #include "platform/FileSystems.h"
+#include "platform/Identity.h"
 #include "platform/PosixServices.h"
 #include "tests/platform/ReadEntries.h"
 
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -89,6 +91,21 @@ pid_t HoldOpenInAnotherProcess(const std::string& path)
         ::_exit(0);
     }
     ::close(fd);
+    return pid;
+}
+
+// The program at path running in a child, once it is running.
+pid_t RunProgram(const std::string& path)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(path.c_str(), "sleep", "60", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const std::string exe = "/proc/" + std::to_string(pid) + "/exe";
+    std::error_code notYet;
+    for (auto waited = 0ms; waited < 2s && std::filesystem::read_symlink(exe, notYet) != path; waited += 10ms)
+        std::this_thread::sleep_for(10ms);
     return pid;
 }
 
@@ -536,3 +553,130 @@ TEST(PosixServices, TickCountIsMonotonicMillisecondsCutTo32Bits)
 }
 
 } // namespace
+
+// A file refused for a lock or for another program holding it is left as it
+// was found, its mode included.
+TEST_F(PosixServicesTest, RefusedFileKeepsItsMode)
+{
+    struct Case {
+        const char* holder;
+        mode_t mode;
+        std::function<std::function<void()>(const std::string& path)> hold; // returns the release
+    };
+    const Case cases[] = {
+        {"a lock on another descriptor", 0400,
+         [](const std::string& path) -> std::function<void()> {
+             const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+             EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+             return [fd] { ::close(fd); };
+         }},
+        {"another process holding it open", 0400,
+         [](const std::string& path) -> std::function<void()> {
+             const pid_t other = HoldOpenInAnotherProcess(path);
+             return [other] { EndProcess(other); };
+         }},
+        {"a program running from it", 0500,
+         [](const std::string& path) -> std::function<void()> {
+             std::ofstream(path, std::ios::binary) << ContentOf("/bin/sleep");
+             const pid_t running = RunProgram(path);
+             return [running] { EndProcess(running); };
+         }},
+    };
+    for (const Case& c : cases) {
+        const std::string path = File("readOnly");
+        ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+        const auto release = c.hold(path);
+        Refusal why = Refusal::None;
+        const int fd = OpenToWrite("readOnly", &why);
+        release();
+        if (fd >= 0) { // leases say nothing on this file system
+            fs.Close(fd);
+            continue;
+        }
+        EXPECT_EQ(why, Refusal::Busy) << c.holder;
+        EXPECT_EQ(ModeOf(path), c.mode) << c.holder;
+        ::unlink(path.c_str());
+    }
+}
+
+TEST(Identity, MountIdIsReadFromTheFdinfoLine)
+{
+    const std::pair<const char*, std::uint64_t> cases[] = {
+        {"pos:\t0\nflags:\t0100000\nmnt_id:\t24\nino:\t3\n", 24},
+        {"mnt_id:\t7\n", 7},
+        {"pos:\t0\nmnt_id: 1234567890123", 1234567890123},
+        {"pos:\t0\nflags:\t0100000\nino:\t3\n", 0},
+        {"pos:\t0\nxmnt_id:\t5\n", 0},
+        {"mnt_id:\tx\n", 0},
+        {"", 0},
+    };
+    for (const auto& [text, mount] : cases)
+        EXPECT_EQ(MountIdInFdinfo(text), mount) << text;
+}
+
+TEST(Identity, FolderEntriesCarryTheirInodeOnlyWhereVouchedFor)
+{
+    const std::pair<unsigned long, bool> cases[] = {
+        {0xEF53, true}, // ext2, ext3, ext4
+        {0x58465342, true}, // xfs
+        {0x9123683E, true}, // btrfs
+        {0x01021994, true}, // tmpfs
+        {0x65735546, false}, // FUSE (sshfs, ntfs-3g, ...)
+        {0x4d44, false}, // vfat
+        {0x2011BAB0, false}, // exFAT
+        {0x794c7630, false}, // overlay, with xino or without
+        {0x6969, false}, // NFS
+        {0, false},
+    };
+    for (const auto& [magic, carried] : cases)
+        EXPECT_EQ(EntriesCarryTheirInode(magic), carried) << std::hex << magic;
+}
+
+// Whichever way the mount is asked for, it is the same; where none answers,
+// it is unknown, and then no subfolder is entered without openat2.
+TEST_F(PosixServicesTest, MountIsTheSameByEveryWayAndUnknownWhereNoneAnswers)
+{
+    Folder("sub");
+    const std::uint64_t mount = fs.MountOf(Dir());
+    ASSERT_NE(mount, 0u);
+    struct Case {
+        RefusedCalls refused;
+        std::uint64_t mount;
+        Refusal entering;
+    };
+    const Case cases[] = {
+        {{false, false, false}, mount, Refusal::None},
+        {{true, false, false}, mount, Refusal::None},
+        {{true, true, false}, mount, Refusal::None},
+        {{true, false, true}, mount, Refusal::None},
+        {{true, true, true}, 0, Refusal::OtherMount},
+        {{false, true, true}, 0, Refusal::None}, // openat2 tells mounts apart by itself
+    };
+    for (const Case& c : cases) {
+        RefusedForTests() = c.refused;
+        const std::string which =
+            std::to_string(c.refused.openat2) + std::to_string(c.refused.statx) + std::to_string(c.refused.fdinfo);
+        EXPECT_EQ(fs.MountOf(Dir()), c.mount) << which;
+        Refusal why = Refusal::None;
+        const int sub = fs.OpenSubfolder(Dir(), "sub", why);
+        EXPECT_EQ(why, c.entering) << which;
+        if (sub >= 0)
+            fs.Close(sub);
+        EXPECT_EQ(fs.Inspect(Dir(), "sub").kind, NodeKind::Folder) << which;
+        EXPECT_EQ(fs.Inspect(Dir(), "sub").id, IdOf("sub")) << which;
+        EXPECT_EQ(fs.Inspect(Dir(), "sub").mount, c.refused.statx ? 0u : mount) << which;
+    }
+    RefusedForTests() = {};
+}
+
+// Without openat2 a link is still never followed.
+TEST_F(PosixServicesTest, WithoutOpenat2ALinkIsStillNoFolder)
+{
+    Folder("real");
+    Link("link", "real");
+    RefusedForTests().openat2 = true;
+    Refusal why = Refusal::None;
+    EXPECT_EQ(fs.OpenSubfolder(Dir(), "link", why), -1);
+    EXPECT_EQ(why, Refusal::Changed);
+    RefusedForTests() = {};
+}
