@@ -284,32 +284,11 @@ void CShredder::StopSequence(OpenFile& open, std::string_view path, const Reache
     ClosingSteps();
 }
 
+// One pass of the character "0", as the other methods make theirs: the file
+// cannot be read back from the medium once its name is gone.
 void CShredder::WipeFast()
 {
-    FolderPath folders(*fs_);
-    view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
-    for (std::size_t i = 0; i < Files.Count(); ++i) {
-        const std::string_view path = Files[i];
-        view_->ShowPath(path);
-        Reached file;
-        const Treatment treatment = Reach(i, folders, file);
-        bool remove = treatment != Treatment::Skip;
-        if (treatment == Treatment::Overwrite) {
-            const int fd = OpenForWriting(path, file); // proves the file can be opened for writing
-            remove = fd >= 0;
-            if (remove) {
-                fs_->Close(fd);
-                WithdrawOtherNames(file.id);
-            }
-        }
-        if (remove)
-            RemoveName(path, file);
-        view_->Step(Bar::Overall);
-        view_->Pump();
-        if (StopAfterFile())
-            return;
-    }
-    ClosingSteps();
+    WipeInPasses(1, ZeroCharBlock());
 }
 
 void CShredder::ClosingSteps()
