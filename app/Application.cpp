@@ -3,13 +3,12 @@
 #include "app/CommandLine.h"
 #include "pages/Dispatch.h"
 #include "pages/Look.h"
-#include "pages/RawPath.h"
+#include "pages/RefusedPaths.h"
 #include "pages/Wizard.h"
 #include "pages/frmAddFiles.h"
 #include "pages/frmStart.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include <cstdio>
 
@@ -17,29 +16,22 @@ namespace sorvex {
 
 namespace {
 
-// Paths given on the command line that name nothing are not listed, and the
-// user is told which, in one box.
-void TellMissing(const QStringList& missing)
-{
-    QMessageBox box(QMessageBox::Warning, AppTitle,
-                    QStringLiteral("Эти пути не найдены и не добавлены в список:\n\n") + missing.join(u'\n'),
-                    QMessageBox::Ok, Form1);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
-void StartUp(const std::vector<QByteArray>& paths)
+// Paths given on the command line that cannot be listed are not, and the
+// user is told which and why, in one box.
+void StartUp(const std::vector<PathArgument>& paths)
 {
     PrepareApplication();
     CreatePages();
-    QStringList missing;
-    for (const QByteArray& path : paths) {
-        if (!frmAddFile->AddPath(path))
-            missing << CaptionOf(path);
+    RefusedPaths refused;
+    for (const PathArgument& argument : paths) {
+        PathRefusal why = argument.refused;
+        if (why == PathRefusal::None)
+            why = frmAddFile->AddPath(argument.path);
+        if (why != PathRefusal::None)
+            refused.Add(argument.path, why);
     }
     Form1->show();
-    if (!missing.isEmpty())
-        TellMissing(missing);
+    refused.Tell(Form1);
 }
 
 } // namespace

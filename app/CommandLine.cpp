@@ -3,7 +3,9 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include <unistd.h>
 
@@ -11,34 +13,47 @@ namespace sorvex {
 
 namespace {
 
-QByteArray CurrentFolder()
+// The working folder; nothing when it cannot be read (it was removed, or a
+// folder above it cannot be searched): a relative path then names nothing.
+std::optional<QByteArray> CurrentFolder()
 {
     std::vector<char> buffer(4096);
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr && errno == ERANGE)
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE)
+            return std::nullopt;
         buffer.resize(buffer.size() * 2);
-    return QByteArray(buffer.data());
-}
-
-QByteArray Absolute(const char* path)
-{
-    if (path[0] == '/')
-        return path;
-    QByteArray folder = CurrentFolder();
+    }
+    QByteArray folder(buffer.data());
+    if (!folder.startsWith('/'))
+        return std::nullopt;
     if (!folder.endsWith('/'))
         folder += '/';
-    return folder + path;
+    return folder;
+}
+
+// An empty argument names no file: taken as relative it would be the working folder.
+PathArgument ArgumentOf(const char* path, const std::optional<QByteArray>& folder)
+{
+    if (path[0] == '\0')
+        return {QByteArray(), PathRefusal::Empty};
+    if (path[0] == '/')
+        return {QByteArray(path)};
+    if (!folder)
+        return {QByteArray(path), PathRefusal::Unresolvable};
+    return {*folder + path};
 }
 
 // Everything after the program's name that is not an option, in order.
-std::vector<QByteArray> PathsOf(int argc, char** argv)
+std::vector<PathArgument> PathsOf(int argc, char** argv)
 {
-    std::vector<QByteArray> paths;
+    const std::optional<QByteArray> folder = CurrentFolder();
+    std::vector<PathArgument> paths;
     bool optionsEnd = false;
     for (int i = 1; i < argc; ++i) {
         if (!optionsEnd && std::strcmp(argv[i], "--") == 0)
             optionsEnd = true;
         else if (optionsEnd || argv[i][0] != '-' || argv[i][1] == '\0')
-            paths.push_back(Absolute(argv[i]));
+            paths.push_back(ArgumentOf(argv[i], folder));
     }
     return paths;
 }

@@ -1,11 +1,19 @@
 #pragma once
 
+#include "pages/RefusedPaths.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <vector>
 
 namespace sorvex {
+
+// A path given on the command line.
+struct PathArgument {
+    QByteArray path; // made absolute; as given when refused
+    PathRefusal refused = PathRefusal::None; // Empty, or Unresolvable: relative while the working folder cannot be read
+};
 
 // What the program was started to do.
 struct CommandLine {
@@ -15,7 +23,7 @@ struct CommandLine {
         Refuse, // print text (the usage) and end with 2: an option it does not know
     };
     Action action = Action::Run;
-    std::vector<QByteArray> paths; // as given, made absolute; raw bytes, never decoded
+    std::vector<PathArgument> paths; // in order; raw bytes, never decoded
     QString text;
 };
 

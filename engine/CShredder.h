@@ -94,8 +94,8 @@ private:
         std::int64_t waited = 0; // the bytes below are on the medium
     };
     void SendOn(int fd, WriteOut& out, std::int64_t writtenTo);
-    void StopSequence(sorvex::OpenFile& open, std::string_view path, const Reached& file,
-                      const sorvex::LandingCheck& landing, bool partlyWritten);
+    void StopSequence(sorvex::OpenFile& open, std::string_view path, const Reached& file, sorvex::LandingCheck& landing,
+                      bool firstPass, bool passEnded);
     void RemoveName(std::string_view path, const Reached& file);
     bool StopAfterFile();
     void ReportOtherHomes(std::string_view path, const Reached& file, int fd);

@@ -249,7 +249,9 @@ bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, Op
         view_->SetRange(Bar::File, 0, passes * blocks);
         WriteOut writeOut;
         std::int64_t done = 0; // blocks of this pass written or passed over as holes
-        for (const BlockSpan& span : BlocksToWrite(fs_->DataRanges(fd, size), size)) {
+        const std::vector<BlockSpan> spans = BlocksToWrite(fs_->DataRanges(fd, size), size);
+        const std::int64_t last = spans.empty() ? 0 : spans.back().first + spans.back().count;
+        for (const BlockSpan& span : spans) {
             if (span.first > done)
                 view_->Step(Bar::File, span.first - done);
             const std::int64_t end = span.first + span.count;
@@ -260,7 +262,7 @@ bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, Op
                 view_->Pump();
                 view_->Step(Bar::File, count);
                 if (Stop) {
-                    StopSequence(open, path, file, landing, pass == 0);
+                    StopSequence(open, path, file, landing, pass == 0, block + count >= last);
                     return false;
                 }
             }
@@ -314,13 +316,18 @@ void CShredder::SendOn(int fd, WriteOut& out, std::int64_t writtenTo)
 // goes while it is still open: removing the last name of a large file would
 // free its space there and then, a tenth of a second per half gigabyte, while
 // closing it afterwards leaves that to the file services.
-void CShredder::StopSequence(OpenFile& open, std::string_view path, const Reached& file, const LandingCheck& landing,
-                             bool partlyWritten)
+// passEnded: the stop came after the last blocks of a pass, which then counts
+// in full once flushed; a first pass stopped before its end leaves old bytes.
+void CShredder::StopSequence(OpenFile& open, std::string_view path, const Reached& file, LandingCheck& landing,
+                             bool firstPass, bool passEnded)
 {
     Stop = false;
     view_->Fill(Bar::Overall);
     view_->Fill(Bar::File);
-    fs_->Flush(open.Fd()); // what was overwritten must reach the medium before the name goes
+    // What was overwritten must reach the medium before the name goes.
+    if (fs_->Flush(open.Fd()) && passEnded)
+        landing.AfterPass(*fs_, open.Fd());
+    const bool partlyWritten = firstPass && !passEnded;
     RemoveName(path, file);
     open.Close();
     if (partlyWritten)
@@ -330,33 +337,11 @@ void CShredder::StopSequence(OpenFile& open, std::string_view path, const Reache
     ClosingSteps();
 }
 
+// One pass of the character "0", as the other methods make theirs: the file
+// cannot be read back from the medium once its name is gone.
 void CShredder::WipeFast()
 {
-    FolderPath folders(*fs_);
-    view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
-    for (std::size_t i = 0; i < Files.Count(); ++i) {
-        inHand_ = i;
-        const std::string_view path = Files[i];
-        view_->ShowPath(path);
-        Reached file;
-        const Treatment treatment = Reach(i, folders, file);
-        bool remove = treatment != Treatment::Skip;
-        if (treatment == Treatment::Overwrite) {
-            const int fd = OpenForWriting(path, file); // proves the file can be opened for writing
-            remove = fd >= 0;
-            if (remove) {
-                fs_->Close(fd);
-                WithdrawOtherNames(file.id);
-            }
-        }
-        if (remove)
-            RemoveName(path, file);
-        view_->Step(Bar::Overall);
-        view_->Pump();
-        if (StopAfterFile())
-            return;
-    }
-    ClosingSteps();
+    WipeInPasses(1, ZeroCharBlock());
 }
 
 void CShredder::ClosingSteps()

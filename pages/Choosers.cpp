@@ -6,13 +6,15 @@ namespace sorvex {
 
 namespace {
 
+// Both dialogs only choose: read-only, they offer no delete, rename or new
+// folder, so nothing on disk changes before a method is chosen and started.
 class QtFiles final : public FileChooser {
 public:
     QStringList ChooseFiles(QWidget* parent, const QString& title, const QString& startWith) override
     {
         QFileDialog dialog(parent, title);
         dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails |
-                          QFileDialog::DontResolveSymlinks);
+                          QFileDialog::DontResolveSymlinks | QFileDialog::ReadOnly);
         dialog.setFileMode(QFileDialog::ExistingFiles);
         dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
         // Shown as "( *.* )", matched as "*": on Linux "*.*" would hide names without a dot.
@@ -31,7 +33,7 @@ public:
     {
         QFileDialog dialog(parent, title, startAt);
         dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly |
-                          QFileDialog::DontResolveSymlinks);
+                          QFileDialog::DontResolveSymlinks | QFileDialog::ReadOnly);
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
         dialog.setWindowModality(Qt::ApplicationModal);

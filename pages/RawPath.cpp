@@ -45,6 +45,14 @@ bool IsFolder(const QByteArray& path)
     return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsSystemRoot(const QByteArray& path)
+{
+    struct stat named;
+    struct stat root;
+    return !path.isEmpty() && ::stat(path.constData(), &named) == 0 && ::stat("/", &root) == 0 &&
+           named.st_dev == root.st_dev && named.st_ino == root.st_ino;
+}
+
 QByteArray RawPathOf(const QString& path)
 {
     const QByteArray plain = QFile::encodeName(path);

@@ -18,5 +18,8 @@ QString CaptionOf(const QByteArray& path);
 // lstat of the bytes: the path names something (a dangling link too).
 bool PathExists(const QByteArray& path);
 bool IsFolder(const QByteArray& path); // a real folder, not a link to one
+// stat of the bytes, links followed, is the system's root folder: "/", "//",
+// "/usr/.." and a link to it alike.
+bool IsSystemRoot(const QByteArray& path);
 
 } // namespace sorvex

@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSysInfo>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -119,28 +120,36 @@ static bool HoldsLocalPath(const QMimeData* data)
 
 void TfrmAddFile::AddDropped(const QList<QUrl>& urls)
 {
+    RefusedPaths refused;
     for (const QUrl& url : urls) {
         const QByteArray path = LocalPathOf(url);
-        if (!path.isEmpty())
-            AddPath(path);
+        if (!path.isEmpty() && AddPath(path) == PathRefusal::Root)
+            refused.Add(path, PathRefusal::Root);
     }
+    if (!refused.IsEmpty()) // told once the drop is over: its source waits for the end of it
+        QTimer::singleShot(0, this, [this, refused] { refused.Tell(this); });
 }
 
 // A folder as the folder browser's answer is added, with its "/"; anything
 // else, a link to a folder included, as a file entry: a link is deleted as a
-// link and what it points to is never touched.
-bool TfrmAddFile::AddPath(const QByteArray& path)
+// link and what it points to is never touched. The root folder, whatever
+// names it, is never an entry: everything on the system is below it.
+PathRefusal TfrmAddFile::AddPath(const QByteArray& path)
 {
+    if (path.isEmpty())
+        return PathRefusal::Empty;
+    if (IsSystemRoot(path))
+        return PathRefusal::Root;
     if (IsFolder(path)) {
         QByteArray folder = path;
         while (folder.size() > 1 && folder.endsWith('/'))
             folder.chop(1);
-        AddEntry(folder + '/', FolderImage); // the root as "//", as the browser gives it
+        AddEntry(folder + '/', FolderImage);
     } else if (PathExists(path))
         AddEntry(path, FileImage);
     else
-        return false;
-    return true;
+        return PathRefusal::Missing;
+    return PathRefusal::None;
 }
 
 bool TfrmAddFile::eventFilter(QObject* watched, QEvent* event)
@@ -235,6 +244,12 @@ void TfrmAddFile::Button6Click()
         return;
     // The folder as chosen, with one "/" appended; a link chosen as a folder is a link.
     const QByteArray path = RawPathOf(folder);
+    if (IsSystemRoot(path)) {
+        RefusedPaths refused;
+        refused.Add(path, PathRefusal::Root);
+        refused.Tell(this);
+        return;
+    }
     if (!IsFolder(path) && PathExists(path))
         AddEntry(path, FileImage);
     else

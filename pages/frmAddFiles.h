@@ -3,6 +3,7 @@
 #include "engine/RunView.h"
 #include "pages/Choosers.h"
 #include "pages/Page.h"
+#include "pages/RefusedPaths.h"
 
 #include <QIcon>
 #include <QListWidgetItem>
@@ -61,11 +62,13 @@ public:
     void AddEntry(const QByteArray& path, int imageIndex);
     void AddEntry(const QString& path, int imageIndex); // the path's bytes as the system names files
     // Adds what path names as the dialogs would: a folder as a folder entry,
-    // anything else (a link to a folder too) as a file entry. False when
-    // nothing is there.
-    bool AddPath(const QByteArray& path);
+    // anything else (a link to a folder too) as a file entry. Why it was not
+    // added otherwise: nothing is there, the path is empty, or it names the
+    // system's root folder.
+    sorvex::PathRefusal AddPath(const QByteArray& path);
     // Adds the dropped local files and folders as the two dialogs would;
-    // other urls and paths that do not exist are passed over.
+    // other urls and paths that do not exist are passed over, and the root
+    // folder is refused with a box.
     void AddDropped(const QList<QUrl>& urls);
 
     void Button1Click() override;

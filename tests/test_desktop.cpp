@@ -1,6 +1,7 @@
 // The file selection page on the desktop: files and folders dropped onto the
 // list from a file manager, and the Delete key in the list.
 #include "tests/support/EntryList.h"
+#include "tests/support/ModalWatcher.h"
 #include "tests/support/Pages.h"
 #include "tests/support/TempTree.h"
 
@@ -107,15 +108,55 @@ TEST_F(DesktopList, DroppedFoldersAndLinksEnterAsTheFolderBrowserAddsThem)
     ASSERT_EQ(symlink((tree / "Docs").c_str(), (tree / "link").c_str()), 0);
     ScriptedFolder browser;
     frmAddFile->FolderBrowser = &browser;
-    for (const QString& folder : {Q(tree / "Docs"), Q(tree / "link"), QStringLiteral("/")}) {
+    for (const QString& folder : {Q(tree / "Docs"), Q(tree / "link"), Q(tree / "Docs/")}) {
         browser.answer = folder;
         frmAddFile->Button6->click();
         ASSERT_TRUE(Drop({QUrl::fromLocalFile(folder)}));
     }
-    const QStringList expected =
-        SortedLikeTheList({"//", "//", Q(tree / "Docs/"), Q(tree / "Docs/"), Q(tree / "link"), Q(tree / "link")});
-    EXPECT_EQ(Captions(), expected) << "the root folder is \"//\", a link is no folder";
+    const QStringList expected = SortedLikeTheList({Q(tree / "Docs/"), Q(tree / "Docs/"), Q(tree / "Docs/"),
+                                                    Q(tree / "Docs//"), Q(tree / "link"), Q(tree / "link")});
+    EXPECT_EQ(Captions(), expected) << "a link is no folder";
     ExpectKindsFollowCaptions();
+}
+
+// The system's root folder is never an entry, dropped or chosen in the folder
+// browser, however it is named: a box in Russian says why, and the list stays
+// as it was. A drop that holds it lists the rest, and tells once it is over.
+TEST_F(DesktopList, TheRootFolderIsRefusedWithABoxFromADropAndFromTheBrowser)
+{
+    MakeFolder(tree / "Docs");
+    ASSERT_EQ(symlink("/", (tree / "to-root").c_str()), 0);
+    AddAll({Q(tree / "c.txt")});
+    ScriptedFolder browser;
+    frmAddFile->FolderBrowser = &browser;
+    frmAddFile->show();
+    const QString box = "Не добавлено в список путей: 1.\n\n— корневая папка системы: её уничтожить нельзя: 1\n\n"
+                        "Все пути — в подробностях.";
+    for (const QString& root : {QStringLiteral("/"), QStringLiteral("//"), QStringLiteral("/."), QStringLiteral("/.."),
+                                QStringLiteral("/usr/.."), Q(tree / "to-root")}) {
+        ModalWatcher watcher;
+        browser.answer = root;
+        frmAddFile->Button6->click();
+        ASSERT_TRUE(Drop({QUrl("file://" + root)})) << root.toStdString();
+        EXPECT_EQ(watcher.seen().size(), 1u) << "the drop's box waits for the drop to end";
+        QApplication::processEvents();
+        ASSERT_EQ(watcher.seen().size(), 2u) << root.toStdString();
+        for (const ModalWatcher::Seen& seen : watcher.seen()) {
+            EXPECT_EQ(seen.title, "Sorvex : Personal Edition");
+            EXPECT_EQ(seen.text, box) << root.toStdString();
+            EXPECT_TRUE(seen.details.endsWith(" — корневая папка системы: её уничтожить нельзя\n"));
+            EXPECT_EQ(seen.ownerName, "TfrmAddFile");
+        }
+        EXPECT_EQ(Captions(), QStringList{Q(tree / "c.txt")}) << root.toStdString();
+    }
+    ModalWatcher watcher;
+    ASSERT_TRUE(Drop({Local("/"), Local(tree / "Docs"), Local(tree / "to-root")}));
+    QApplication::processEvents();
+    ASSERT_EQ(watcher.seen().size(), 1u);
+    EXPECT_TRUE(watcher.seen()[0].text.startsWith("Не добавлено в список путей: 2."));
+    EXPECT_EQ(watcher.seen()[0].details, "/ — корневая папка системы: её уничтожить нельзя\n" + Q(tree / "to-root") +
+                                             " — корневая папка системы: её уничтожить нельзя\n");
+    EXPECT_EQ(Captions(), SortedLikeTheList({Q(tree / "c.txt"), Q(tree / "Docs/")}));
 }
 
 // A name that is not UTF-8 is dropped as the url's bytes, and the entry keeps

@@ -6,7 +6,10 @@
 #include "tests/support/ModalWatcher.h"
 #include "tests/support/Pages.h"
 
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QScrollBar>
+#include <QToolButton>
 
 using namespace sorvex;
 
@@ -72,8 +75,8 @@ TEST_F(FileSelection, FolderBrowserAppendsOneSeparatorAlwaysAndCancelAddsNothing
     EXPECT_EQ(folder.askedTitle, "Выберите папку.");
     EXPECT_EQ(folder.askedStart, "/");
     AddFolder("/tmp/Temp");
-    AddFolder("/");
-    EXPECT_EQ(Captions(), (QStringList{"//", "/tmp/Temp/"}));
+    AddFolder("/tmp/Temp/");
+    EXPECT_EQ(Captions(), (QStringList{"/tmp/Temp/", "/tmp/Temp//"}));
 }
 
 TEST_F(FileSelection, RemovingSelectedEntriesAndClearing)
@@ -184,4 +187,51 @@ TEST_F(FileSelection, EveryPathCanBeScrolledIntoViewToItsEnd)
     frmAddFile->Button7->click();
     lst->doItemsLayout();
     EXPECT_EQ(lst->horizontalScrollBar()->maximum(), 0);
+}
+
+namespace {
+
+// What the page's real dialog offers that would change the disk: its new
+// folder button, and a model that deletes and renames what is shown in it.
+struct Offers {
+    bool readOnly = false;
+    bool newFolder = true;
+    bool modelWrites = true;
+};
+
+Offers OffersOf(const std::function<void()>& open)
+{
+    Offers offers;
+    ModalWatcher watcher([&](QWidget* modal) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            offers.readOnly = dialog->testOption(QFileDialog::ReadOnly);
+            offers.newFolder = dialog->findChild<QToolButton*>(QStringLiteral("newFolderButton"))->isEnabled();
+            offers.modelWrites = !dialog->findChild<QFileSystemModel*>()->isReadOnly();
+        }
+        modal->close();
+    });
+    open();
+    return offers;
+}
+
+} // namespace
+
+// The two dialogs only choose: nothing in them deletes, renames or makes a
+// folder (Qt's read-only dialog), so nothing on disk changes before the
+// method page's "Далее >".
+TEST(FileDialogs, OfferNoDeleteRenameOrNewFolder)
+{
+    const struct {
+        const char* name;
+        std::function<void()> open;
+    } cases[] = {
+        {"files", [] { QtFileChooser().ChooseFiles(nullptr, "t", "/tmp"); }},
+        {"folder", [] { QtFolderChooser().ChooseFolder(nullptr, "t", "/tmp"); }},
+    };
+    for (const auto& dialog : cases) {
+        const Offers offers = OffersOf(dialog.open);
+        EXPECT_TRUE(offers.readOnly) << dialog.name;
+        EXPECT_FALSE(offers.newFolder) << dialog.name;
+        EXPECT_FALSE(offers.modelWrites) << dialog.name << ": Delete and rename in the dialog would change the disk";
+    }
 }

@@ -137,17 +137,28 @@ TEST_F(Methods, OverallBarCountsFilesAndEveryMethodEmptiesTheListAndFinishes)
     }
 }
 
-TEST_F(Methods, FastWritesNothingAndLeavesTheFileBarAlone)
+// "Быстрый" makes one pass: (size div 256) + 1 blocks of "0" from the first
+// byte, flushed, counted by the file bar, the file opened once.
+TEST_F(Methods, FastMakesOnePassOfTheZeroCharacter)
 {
-    const std::string path = Listed("f", 5000, 'q');
-    view.bars[0] = {0, 77, 5};
-    Shredder.Run(MethodFast);
-    EXPECT_EQ(fs.writes, 0);
-    EXPECT_EQ(fs.opened, std::vector<std::string>{path}) << "opened once to prove it can be";
-    EXPECT_EQ(fs.contentAtRemoval[path], std::string(5000, 'q'));
-    EXPECT_EQ(view.File().max, 77);
-    EXPECT_EQ(view.File().position, 5);
-    EXPECT_FALSE(Exists(path));
+    for (const std::size_t size : {0, 255, 512, 5000}) {
+        NextRun();
+        fs.flushes = 0;
+        fs.opened.clear();
+        fs.sizes.clear();
+        maxima.clear();
+        const std::string path = Listed("f", size, 'q');
+        const std::int64_t blocks = static_cast<std::int64_t>(size / 256 + 1);
+        RecordMaxima();
+        Shredder.Run(MethodFast);
+        EXPECT_EQ(fs.opened, std::vector<std::string>{path}) << size;
+        EXPECT_EQ(fs.sizes, std::vector<std::int64_t>{static_cast<std::int64_t>(size)}) << size;
+        EXPECT_EQ(maxima, std::vector<std::int64_t>{blocks}) << size;
+        EXPECT_EQ(view.File().position, blocks) << size;
+        EXPECT_EQ(fs.contentAtRemoval[path], std::string(static_cast<std::size_t>(blocks) * 256, '0')) << size;
+        EXPECT_EQ(fs.flushes, 1) << size;
+        EXPECT_FALSE(Exists(path)) << size;
+    }
 }
 
 TEST_F(Methods, StopAfterTheThirdBlockDeletesThatFileAndLeavesTheRest)
@@ -179,6 +190,9 @@ TEST_F(Methods, StopDuringFastEndsAfterTheFileInHand)
     view.StopInNextPump();
     Shredder.Run(MethodFast);
     EXPECT_FALSE(Exists(first));
+    EXPECT_EQ(fs.contentAtRemoval[first], std::string(256, '0')) << "its one block written";
+    EXPECT_EQ(fs.flushes, 1) << "what was written reaches the medium before the name goes";
+    EXPECT_TRUE(Shredder.Report().Empty()) << "its whole pass was written: nothing of it remains";
     EXPECT_TRUE(Exists(second));
     EXPECT_TRUE(Exists(third));
     EXPECT_EQ(view.Overall().position, 3);

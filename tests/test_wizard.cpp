@@ -131,7 +131,7 @@ protected:
 struct MethodCase {
     const char* name;
     int method;
-    int passes; // 0: the file is only opened, then deleted
+    int passes;
 };
 
 void PrintTo(const MethodCase& c, std::ostream* os)
@@ -180,9 +180,6 @@ TEST_P(EveryMethod, MixedListIsDestroyedAndEveryFolderAndLinkTargetStays)
         }
         const std::string& last = fs.contentAtRemoval[path];
         switch (method.method) {
-        case MethodFast:
-            EXPECT_EQ(last, content) << path << ": Fast writes nothing";
-            break;
         case MethodDoD:
             EXPECT_TRUE(OneBlockRepeated(last)) << path;
             EXPECT_EQ(last.substr(0, 256), fs.contentAtRemoval[report].substr(0, 256)) << "one block for the run";
@@ -200,15 +197,11 @@ TEST_P(EveryMethod, MixedListIsDestroyedAndEveryFolderAndLinkTargetStays)
     }
     EXPECT_EQ(fs.opened.size(), 7u) << "each file opened once, for all its passes";
     EXPECT_EQ(fs.flushes, 7 * method.passes);
-    if (method.passes == 0) {
-        EXPECT_EQ(fs.writes, 0);
-    } else {
-        EXPECT_FALSE(fs.contentAtRemoval[report].starts_with(std::string(256, 'r')));
-    }
+    EXPECT_FALSE(fs.contentAtRemoval[report].starts_with(std::string(256, 'r')));
 }
 
 INSTANTIATE_TEST_SUITE_P(Wizard, EveryMethod,
-                         testing::Values(MethodCase{"Fast", MethodFast, 0}, MethodCase{"Balanced", MethodBalanced, 2},
+                         testing::Values(MethodCase{"Fast", MethodFast, 1}, MethodCase{"Balanced", MethodBalanced, 2},
                                          MethodCase{"Thorough", MethodThorough, 5}, MethodCase{"DoD", MethodDoD, 5}),
                          [](const testing::TestParamInfo<MethodCase>& info) { return info.param.name; });
 

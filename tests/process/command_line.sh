@@ -25,12 +25,43 @@ mkdir "$work/folder" "$work/elsewhere"
 : >"$work/file"
 : >"$work/caf"$'\xe9'
 ln -s "$work/elsewhere" "$work/link"
+ln -s / "$work/to-root"
 cd "$work"
+root="корневая папка системы: её уничтожить нельзя"
+empty="пустой путь не называет никакого файла"
 export SORVEX_EXPECT="1 $work/caf"$'\xe9'"
 1 $work/file
 0 $work/folder/
 1 $work/link
-" SORVEX_MISSING="$work/missing"
-QT_QPA_PLATFORM=offscreen "$starter" "$work/folder/" file "$work/link" "$work/caf"$'\xe9' "$work/missing" ||
-    fail "started with paths, the program ended with $?"
+" SORVEX_BOX_TEXT="Не добавлено в список путей: 5.
+
+— нет такого файла или папки: 1
+— $empty: 1
+— $root: 3
+
+Все пути — в подробностях." SORVEX_BOX_DETAILS="$work/missing — нет такого файла или папки
+\"\" — $empty
+/ — $root
+/usr/.. — $root
+$work/to-root — $root
+"
+QT_QPA_PLATFORM=offscreen "$starter" "$work/folder/" file "$work/link" "$work/caf"$'\xe9' "$work/missing" "" / \
+    /usr/.. "$work/to-root" || fail "started with paths, the program ended with $?"
+
+# In a working folder that was removed, a relative path names nothing: it is
+# not made into a path from the root.
+mkdir "$work/gone"
+cd "$work/gone"
+rmdir "$work/gone"
+export SORVEX_EXPECT="1 $work/file
+" SORVEX_BOX_TEXT="Не добавлено в список путей: 2.
+
+— $empty: 1
+— относительный путь, а текущую папку не удалось прочитать: 1
+
+Все пути — в подробностях." SORVEX_BOX_DETAILS="etc — относительный путь, а текущую папку не удалось прочитать
+\"\" — $empty
+"
+QT_QPA_PLATFORM=offscreen "$starter" etc "" "$work/file" ||
+    fail "started in a removed folder, the program ended with $?"
 echo "PASS"

@@ -1,7 +1,7 @@
 // Built with the program's own main and started by command_line.sh with paths
 // on its command line: checks that they are in the file list as the dialogs
-// would add them and that the one box names the missing one, then leaves
-// through "Выход". Fails with a message and exit code 3.
+// would add them and that the one box names the paths left out, with why,
+// then leaves through "Выход". Fails with a message and exit code 3.
 #include "pages/frmAddFiles.h"
 #include "pages/frmStart.h"
 
@@ -24,10 +24,11 @@ namespace {
     std::exit(3);
 }
 
-QString boxText; // what the box on start said
+QString boxText; // what the box on start said, and its details
+QString boxDetails;
 
 // Expected, from SORVEX_EXPECT: "kind path" lines (kind 0 folder, 1 file), the
-// order the list keeps; SORVEX_MISSING: the path the box must name.
+// order the list keeps; SORVEX_BOX_TEXT and SORVEX_BOX_DETAILS: the box's.
 void CheckTheList()
 {
     const std::string expected = qgetenv("SORVEX_EXPECT").toStdString(); // bytes, as the paths are
@@ -37,9 +38,10 @@ void CheckTheList()
     }
     if (listed != expected)
         Fail("the list holds\n" + listed + "instead of\n" + expected);
-    const QString missing = qEnvironmentVariable("SORVEX_MISSING");
-    if (!boxText.endsWith(u'\n' + missing) || boxText.contains(QStringLiteral("/file")))
+    if (boxText != qEnvironmentVariable("SORVEX_BOX_TEXT"))
         Fail("the box on start said: " + boxText.toStdString());
+    if (boxDetails != qEnvironmentVariable("SORVEX_BOX_DETAILS"))
+        Fail("the box's details said: " + boxDetails.toStdString());
     if (!Form1->isVisible())
         Fail("the welcome page is not shown");
     Form1->Button1->click();
@@ -53,6 +55,7 @@ void Watch()
             if (box->windowTitle() != QStringLiteral("Sorvex : Personal Edition"))
                 Fail("the box's caption is " + box->windowTitle().toStdString());
             boxText = box->text();
+            boxDetails = box->detailedText();
             box->accept();
         } else if (!boxText.isEmpty() && Form1 != nullptr && Form1->isVisible()) {
             CheckTheList();

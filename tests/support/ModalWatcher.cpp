@@ -18,6 +18,7 @@ void ModalWatcher::Poll()
     seen.title = modal->windowTitle();
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         seen.text = box->text();
+        seen.details = box->detailedText();
         seen.icon = box->icon();
     }
     if (modal->parentWidget())

@@ -14,6 +14,7 @@ public:
     struct Seen {
         QString title;
         QString text;
+        QString details; // a message box's detailed text
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString ownerName; // objectName of the box's parent window, if any
     };
