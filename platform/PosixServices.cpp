@@ -1,6 +1,7 @@
 #include "platform/PosixServices.h"
 
 #include "platform/FileSystems.h"
+#include "platform/OldCopies.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -394,9 +395,9 @@ void PosixServices::Close(int fd)
     (void)::close(fd);
 }
 
-OldCopy PosixServices::OldCopyOf(int /*folder*/, std::string_view /*name*/, int /*fd*/)
+OldCopy PosixServices::OldCopyOf(int folder, std::string_view name, int fd)
 {
-    return OldCopy::None;
+    return OldCopyOfHandle(folder, name, fd);
 }
 
 // SEEK_DATA and SEEK_HOLE walk the file's data; a file system without them
