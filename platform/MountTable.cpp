@@ -160,6 +160,15 @@ bool HasOption(std::string_view options, std::string_view option)
     return false;
 }
 
+std::string OptionValue(std::string_view options, std::string_view name)
+{
+    std::string value;
+    for (const std::string& part : Options(options))
+        if (part.size() > name.size() && part.starts_with(name) && part[name.size()] == '=')
+            value = part.substr(name.size() + 1);
+    return value;
+}
+
 std::vector<std::string> LowerLayers(std::string_view options)
 {
     constexpr std::string_view Joined = "lowerdir=";

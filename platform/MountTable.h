@@ -32,6 +32,9 @@ std::optional<MountEntry> MountOfHandle(int fd);
 // Whether the comma-separated options hold option exactly ("data=journal").
 bool HasOption(std::string_view options, std::string_view option);
 
+// The value of the last option name= in the options ("upperdir"), or "".
+std::string OptionValue(std::string_view options, std::string_view name);
+
 // The lower layers an overlay's options name, top first: "lowerdir=a:b"
 // (with "\:" for a colon in a name) or one "lowerdir+=" per layer. Nothing
 // when the options name none.

@@ -57,6 +57,8 @@ bool Holds(const std::string& layer, const std::string& inside)
 // Whether a lower layer may keep the file: yes when one holds an entry at its
 // path, and yes whenever the layers cannot be learnt (not in the mount table,
 // not named there, not visible from here): its old bytes may well be there.
+// The file, opened for writing, is in the upper layer by now: when that does
+// not show it where its path says, this view of the layers is not to be trusted.
 bool LowerLayerMayKeep(int folder, std::string_view name)
 {
     const std::optional<MountEntry> overlay = MountOfHandle(folder);
@@ -66,6 +68,9 @@ bool LowerLayerMayKeep(int folder, std::string_view name)
     const std::optional<std::string> inside = PathInLayers(*overlay, *folderPath, name);
     const std::vector<std::string> layers = LowerLayers(overlay->superOptions);
     if (!inside || layers.empty())
+        return true;
+    const std::string upper = OptionValue(overlay->superOptions, "upperdir");
+    if (upper.empty() || upper[0] != '/' || !Holds(upper, *inside))
         return true;
     for (const std::string& layer : layers)
         if (layer.empty() || layer[0] != '/' || !IsFolder(layer) || Holds(layer, *inside))

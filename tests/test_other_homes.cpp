@@ -200,6 +200,51 @@ TEST_P(Overlays, ALowerLayerKeepsItsFilesAndTheRunSaysSo)
     EXPECT_GT(MarkersLeftIn("lower"), 0u) << "the report is true: the lower layer still holds the old data";
 }
 
+struct LayerCase {
+    const char* label;
+    const char* name; // in the merged folder d
+    bool hideUpper; // another mount over the upper layer's path
+    OldCopy expected;
+};
+
+class Layers : public OtherHomes, public testing::WithParamInterface<LayerCase> {};
+
+// Where the layers cannot be seen as the mount table names them, the answer
+// is the one that may be true: the lower layer keeps the file.
+INSTANTIATE_TEST_SUITE_P(Files, Layers,
+                         testing::Values(LayerCase{"FromBelow", "old", false, OldCopy::LowerLayer},
+                                         LayerCase{"OnlyAbove", "new", false, OldCopy::None},
+                                         LayerCase{"LayersHidden", "new", true, OldCopy::LowerLayer}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_P(Layers, TheOverlaySaysWhetherALowerLayerKeepsAFile)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << Loudly("what an overlay's layers keep", "mounting an overlay needs root");
+    for (const char* folder : {"lower", "lower/d", "upper", "work", "merged"})
+        MakeFolder(tree / folder);
+    WriteFile(tree / "lower/d/old", "old");
+    if (!Shell("mount -t overlay overlay -o lowerdir=" + tree / "lower" + ",upperdir=" + tree / "upper" +
+               ",workdir=" + tree / "work " + tree / "merged"))
+        GTEST_SKIP() << Loudly("what an overlay's layers keep", "overlay mount refused");
+    mounted.push_back(tree / "merged");
+    WriteFile(tree / "merged/d/new", "new");
+    if (GetParam().hideUpper) {
+        ASSERT_TRUE(Shell("mount -t tmpfs tmpfs " + tree / "upper"));
+        mounted.push_back(tree / "upper");
+    }
+    FileServices& system = SystemServices();
+    Refusal why = Refusal::None;
+    const int folder = system.OpenFolder(tree / "merged/d", true, why);
+    ASSERT_GE(folder, 0);
+    const Node node = system.Inspect(folder, GetParam().name);
+    const int fd = system.OpenForWriting(folder, GetParam().name, node.id, why);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(system.OldCopyOf(folder, GetParam().name, fd), GetParam().expected);
+    system.Close(fd);
+    system.Close(folder);
+}
+
 struct JournalCase {
     const char* label;
     const char* mountOptions;

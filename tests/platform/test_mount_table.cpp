@@ -65,6 +65,7 @@ struct OptionCase {
     const char* options;
     bool journal;
     std::vector<std::string> layers;
+    const char* upper = "";
 };
 
 class SuperOptions : public testing::TestWithParam<OptionCase> {};
@@ -73,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
     Options, SuperOptions,
     testing::Values(OptionCase{"rw", false, {}}, OptionCase{"rw,data=journal", true, {}},
                     OptionCase{"rw,data=journalled", false, {}}, OptionCase{"data=ordered,nojournal", false, {}},
-                    OptionCase{"rw,lowerdir=/l1:/l2,upperdir=/u,workdir=/w", false, {"/l1", "/l2"}},
+                    OptionCase{"rw,lowerdir=/l1:/l2,upperdir=/u,workdir=/w", false, {"/l1", "/l2"}, "/u"},
+                    OptionCase{"rw,upperdir=/u\\040v,upperdirx=/x", false, {}, "/u v"},
                     OptionCase{"rw,lowerdir=/a\\:b:/c\\\\d", false, {"/a:b", "/c\\d"}},
                     OptionCase{"rw,lowerdir=/a\\054b:/c\\040d", false, {"/a,b", "/c d"}},
                     OptionCase{"rw,lowerdir=/l1::/data", false, {"/l1", "/data"}},
@@ -83,6 +85,7 @@ TEST_P(SuperOptions, TellJournalAndLowerLayers)
 {
     EXPECT_EQ(HasOption(GetParam().options, "data=journal"), GetParam().journal);
     EXPECT_EQ(LowerLayers(GetParam().options), GetParam().layers);
+    EXPECT_EQ(OptionValue(GetParam().options, "upperdir"), GetParam().upper);
 }
 
 TEST(MountTable, SwapIsOnWhenAnAreaFollowsTheHeader)
