@@ -1,13 +1,12 @@
 #include "platform/FileSystems.h"
 
-#include <cstdio>
+#include "platform/MountTable.h"
+
 #include <cstring>
-#include <string>
+#include <optional>
 
 #include <linux/magic.h>
-#include <sys/stat.h>
 #include <sys/statfs.h>
-#include <sys/sysmacros.h>
 
 namespace sorvex {
 
@@ -40,34 +39,20 @@ constexpr unsigned long SystemMagics[] = {
     USBDEVICE_SUPER_MAGIC,
 };
 
-// The type the mount table gives the mount of device dev, or "".
-std::string MountTypeOf(dev_t dev)
+constexpr unsigned long ExtMagic = 0xEF53; // ext2, ext3 and ext4 alike
+
+// Whether the file system's type needs its line of the mount table to tell
+// what it is: tmpfs shares its number with devtmpfs, and ext3/4 say in their
+// options whether data goes through the journal.
+bool NeedsMountEntry(unsigned long magic)
 {
-    std::FILE* table = std::fopen("/proc/self/mountinfo", "re");
-    if (table == nullptr)
-        return {};
-    const std::string wanted = std::to_string(major(dev)) + ":" + std::to_string(minor(dev));
-    std::string type;
-    char* line = nullptr;
-    std::size_t capacity = 0;
-    while (type.empty() && ::getline(&line, &capacity, table) > 0) {
-        // "36 35 98:0 /mnt1 /mnt2 rw,noatime master:1 - ext3 /dev/root rw,errors=continue"
-        char device[64];
-        if (std::sscanf(line, "%*s %*s %63s", device) != 1 || wanted != device)
-            continue;
-        const char* dash = std::strstr(line, " - ");
-        char name[64];
-        if (dash != nullptr && std::sscanf(dash + 3, "%63s", name) == 1)
-            type = name;
-    }
-    std::free(line);
-    std::fclose(table);
-    return type;
+    return magic == TMPFS_MAGIC || magic == ExtMagic;
 }
 
 } // namespace
 
-FileSystemInfo ClassifyFileSystem(unsigned long magic, const char* mountType)
+FileSystemInfo ClassifyFileSystem(unsigned long magic, const char* mountType, std::string_view superOptions,
+                                  bool swapActive)
 {
     FileSystemInfo info;
     for (const unsigned long system : SystemMagics)
@@ -75,6 +60,10 @@ FileSystemInfo ClassifyFileSystem(unsigned long magic, const char* mountType)
     if (magic == TMPFS_MAGIC && std::strcmp(mountType, "devtmpfs") == 0)
         info.system = true;
     info.overwritesInPlace = !info.system && (magic == TMPFS_MAGIC || magic == RAMFS_MAGIC);
+    // ramfs pages are never written to swap; tmpfs pages may be, while any is on.
+    info.swapsOut = !info.system && magic == TMPFS_MAGIC && swapActive;
+    const bool ext34 = std::strcmp(mountType, "ext3") == 0 || std::strcmp(mountType, "ext4") == 0;
+    info.journalsData = magic == ExtMagic && ext34 && HasOption(superOptions, "data=journal");
     return info;
 }
 
@@ -84,11 +73,12 @@ FileSystemInfo FileSystemOfHandle(int fd)
     if (::fstatfs(fd, &fs) != 0)
         return {};
     const auto magic = static_cast<unsigned long>(fs.f_type);
-    std::string mountType;
-    struct stat st;
-    if (magic == TMPFS_MAGIC && ::fstat(fd, &st) == 0)
-        mountType = MountTypeOf(st.st_dev);
-    return ClassifyFileSystem(magic, mountType.c_str());
+    if (!NeedsMountEntry(magic))
+        return ClassifyFileSystem(magic, "");
+    const std::optional<MountEntry> mount = MountOfHandle(fd);
+    const bool swapActive = magic == TMPFS_MAGIC && SwapIsActive();
+    return mount ? ClassifyFileSystem(magic, mount->type.c_str(), mount->superOptions, swapActive)
+                 : ClassifyFileSystem(magic, "", {}, swapActive);
 }
 
 } // namespace sorvex

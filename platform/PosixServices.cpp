@@ -2,6 +2,7 @@
 
 #include "platform/FileSystems.h"
 #include "platform/Identity.h"
+#include "platform/OldCopies.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -471,9 +472,9 @@ void PosixServices::Close(int fd)
     (void)::close(fd);
 }
 
-OldCopy PosixServices::OldCopyOf(int /*folder*/, std::string_view /*name*/, int /*fd*/)
+OldCopy PosixServices::OldCopyOf(int folder, std::string_view name, int fd)
 {
-    return OldCopy::None;
+    return OldCopyOfHandle(folder, name, fd);
 }
 
 // SEEK_DATA and SEEK_HOLE walk the file's data; a file system without them

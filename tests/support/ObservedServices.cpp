@@ -11,6 +11,18 @@ using namespace sorvex;
 
 namespace {
 
+// Keeps the first count entries of listing.
+void KeepFirst(FolderListing& listing, std::size_t count)
+{
+    FolderListing kept;
+    std::string_view name;
+    bool isFolder;
+    FileId id;
+    for (std::size_t i = 0; i < count && listing.Next(name, isFolder, id); ++i)
+        kept.Add(name, isFolder, id);
+    listing = std::move(kept);
+}
+
 std::string AsFolder(std::string path)
 {
     if (path.empty() || path.back() != '/')
@@ -69,6 +81,10 @@ Listed ObservedServices::ListFolder(int folder, FolderListing& out, const std::f
             out.Add(entry.name, entry.isFolder);
     } else {
         found = real_.ListFolder(folder, out, betweenBatches);
+    }
+    if (const auto cut = cutAfter.find(path); cut != cutAfter.end() && found != Listed::Nothing) {
+        KeepFirst(out, cut->second);
+        found = Listed::Cut;
     }
     if (afterList)
         afterList(path);

@@ -33,6 +33,9 @@ public:
     std::optional<sorvex::FileSystemInfo> fileSystem = sorvex::FileSystemInfo{false, true};
 
     std::function<void(const std::string& folder)> afterList;
+    // By folder path (ending in "/"): the entries a listing gives before a
+    // read error cuts it short, as a failing disk does part-way (Listed::Cut).
+    std::map<std::string, std::size_t> cutAfter;
     std::function<void(int writeNumber)> afterWrite; // 1-based over the whole run
     std::function<bool(int writeNumber)> failWrite; // true: the write fails and writes nothing
     // When set and not negative: the bytes the write writes, fewer than asked (a full disk).
