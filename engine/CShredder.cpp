@@ -108,6 +108,7 @@ void CShredder::BuildFileList()
     Files.Clear();
     foldersRead_.clear();
     listedFiles_.clear();
+    systemFolders_.clear();
     ExpandedEntries expanded;
     for (int i = 0; i < entries_->EntryCount(); ++i) {
         if (Stop)
@@ -138,8 +139,12 @@ void CShredder::AddListedFile(const std::string& path, bool lookUp)
     Refusal why = Refusal::None;
     const int fd = fs_->OpenFolder(folder, false, why);
     if (fd >= 0) {
-        const bool system = fs_->FileSystemOf(fd).system;
         const FileId in = fs_->IdOf(fd);
+        // Files listed one by one mostly share their folder: its file system is asked once.
+        const auto known = systemFolders_.find(in);
+        const bool system = known != systemFolders_.end()
+                                ? known->second
+                                : systemFolders_.emplace(in, fs_->FileSystemOf(fd).system).first->second;
         id = fs_->Inspect(fd, name).id;
         fs_->Close(fd);
         if (system) {

@@ -122,6 +122,8 @@ private:
     // read, and the files listed on their own by the folder they are in.
     std::unordered_set<sorvex::FileId, sorvex::FileIdHash> foldersRead_;
     std::unordered_map<sorvex::FileId, std::unordered_set<std::string>, sorvex::FileIdHash> listedFiles_;
+    // Whether the folders of files listed on their own are on a system file system.
+    std::unordered_map<sorvex::FileId, bool, sorvex::FileIdHash> systemFolders_;
     // The file system of the base last opened by Reach.
     sorvex::FileSystemInfo baseFileSystem_;
 };

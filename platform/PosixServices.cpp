@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include <dirent.h>
@@ -466,8 +467,12 @@ void PosixServices::Close(int fd)
     constexpr std::int64_t Large = std::int64_t{64} << 20;
     struct stat st;
     if (::fstat(fd, &st) == 0 && st.st_nlink == 0 && st.st_size >= Large) {
-        std::thread([fd] { (void)::close(fd); }).detach();
-        return;
+        try {
+            std::thread([fd] { (void)::close(fd); }).detach();
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had (a process or memory limit): close here, and wait.
+        }
     }
     (void)::close(fd);
 }
