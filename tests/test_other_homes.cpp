@@ -4,6 +4,7 @@
 // file on a nearly full disk. What a run reports must be what the medium shows.
 #include "engine/Error.h"
 #include "tests/support/EngineTest.h"
+#include "tests/support/RealMedium.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,36 +21,14 @@ namespace {
 
 const std::string Marker = "SORVEX-OTHER-HOMES-MARKER|";
 
-bool Shell(const std::string& command)
-{
-    return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0;
-}
-
 void WriteMarkerFile(const std::string& path, std::size_t lines)
 {
-    std::string content;
-    for (std::size_t i = 0; i < lines; ++i)
-        content += Marker + "\n";
-    WriteFile(path, content);
-    const int fd = ::open(path.c_str(), O_WRONLY);
-    ::fsync(fd);
-    ::close(fd);
+    ::WriteMarkerFile(path, Marker, lines);
 }
 
-// How often the marker stands in the file at path, read a piece at a time.
 std::size_t MarkersIn(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::string window;
-    std::size_t count = 0;
-    std::vector<char> piece(1 << 20);
-    while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
-        window.append(piece.data(), static_cast<std::size_t>(in.gcount()));
-        for (std::size_t at = window.find(Marker); at != std::string::npos; at = window.find(Marker, at + 1))
-            ++count;
-        window.erase(0, window.size() - (Marker.size() - 1));
-    }
-    return count;
+    return CountIn(path, Marker);
 }
 
 std::int64_t FreeBytes(const std::string& path)
@@ -72,15 +51,7 @@ std::string SwapIsActiveHere()
 
 std::string Loudly(const std::string& what, const std::string& why)
 {
-    std::fprintf(stderr,
-                 "\n"
-                 "*********************************************************************\n"
-                 "*** NOT CHECKED: %s\n"
-                 "*** skipped: %s\n"
-                 "*** Run the tests as root where a loop device can be mounted.\n"
-                 "*********************************************************************\n\n",
-                 what.c_str(), why.c_str());
-    return why;
+    return ::Loudly(what, why, "a loop device can be mounted");
 }
 
 class OtherHomes : public EngineTest {

@@ -3,6 +3,7 @@
 // the medium, not only from the page cache; and where an overwrite cannot
 // land on the old data (copy-on-write), the run must say so.
 #include "tests/support/EngineTest.h"
+#include "tests/support/RealMedium.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,51 +23,16 @@ std::string Marker(int method)
     return MarkerBase + std::to_string(method) + "|";
 }
 
-bool Shell(const std::string& command)
+void WriteMarkerFileFor(const std::string& path, int method, std::size_t lines)
 {
-    return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0;
-}
-
-void WriteMarkerFile(const std::string& path, int method, std::size_t lines)
-{
-    std::string content;
-    for (std::size_t i = 0; i < lines; ++i)
-        content += Marker(method) + "\n";
-    WriteFile(path, content);
-    const int fd = open(path.c_str(), O_WRONLY);
-    fsync(fd);
-    close(fd);
-}
-
-// How often needle stands in the file at path, read a piece at a time.
-std::size_t CountIn(const std::string& path, const std::string& needle)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::string window;
-    std::size_t count = 0;
-    std::vector<char> piece(1 << 20);
-    while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
-        window.append(piece.data(), static_cast<std::size_t>(in.gcount()));
-        for (std::size_t at = window.find(needle); at != std::string::npos; at = window.find(needle, at + 1))
-            ++count;
-        window.erase(0, window.size() - (needle.size() - 1)); // a marker may straddle two pieces
-    }
-    return count;
+    WriteMarkerFile(path, Marker(method), lines);
 }
 
 // These are the tests that prove overwritten data left the medium; when they
 // cannot run, the whole run's output must say so, not only a skip count.
 std::string Loudly(const std::string& why)
 {
-    std::fprintf(stderr,
-                 "\n"
-                 "*********************************************************************\n"
-                 "*** NOT CHECKED: that overwritten data leaves the medium.          ***\n"
-                 "*** RealDisk was skipped: %-41s ***\n"
-                 "*** Run the tests as root where a loop device can be mounted.     ***\n"
-                 "*********************************************************************\n\n",
-                 why.c_str());
-    return why;
+    return ::Loudly("that overwritten data leaves the medium (RealDisk)", why, "a loop device can be mounted");
 }
 
 class RealDisk : public EngineTest {
@@ -107,9 +73,9 @@ protected:
         for (int method = MethodFast; method <= MethodDoD; ++method) {
             const std::string folder = Folder(method);
             MakeFolder(folder);
-            WriteMarkerFile(folder + "/small", method, 10);
-            WriteMarkerFile(folder + "/medium", method, 3000);
-            WriteMarkerFile(folder + "/large", method, 40000);
+            WriteMarkerFileFor(folder + "/small", method, 10);
+            WriteMarkerFileFor(folder + "/medium", method, 3000);
+            WriteMarkerFileFor(folder + "/large", method, 40000);
         }
         sync();
     }

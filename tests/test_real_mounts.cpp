@@ -5,6 +5,7 @@
 // device is not its folder's. Needs root, FUSE, sshd, loop devices and
 // overlay; reports itself skipped elsewhere, saying what was not checked.
 #include "tests/support/EngineTest.h"
+#include "tests/support/RealMedium.h"
 
 #include <chrono>
 #include <cstddef>
@@ -31,21 +32,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-bool Shell(const std::string& command)
-{
-    return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0;
-}
-
 std::string Loudly(const std::string& what, const std::string& why)
 {
-    std::fprintf(stderr,
-                 "\n*********************************************************************\n"
-                 "*** NOT CHECKED: %s\n"
-                 "*** RealMounts skipped: %s\n"
-                 "*** Run the tests as root where FUSE, sshd and overlay are at hand.\n"
-                 "*********************************************************************\n\n",
-                 what.c_str(), why.c_str());
-    return why;
+    return ::Loudly(what, why, "FUSE, sshd and overlay are at hand");
 }
 
 // Whether the run reported path (any path where empty) for why.
