@@ -1,5 +1,7 @@
 #include "pages/Choosers.h"
 
+#include "pages/DialogColumns.h"
+
 #include <QFileDialog>
 
 namespace sorvex {
@@ -14,6 +16,7 @@ public:
         dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails |
                           QFileDialog::DontResolveSymlinks);
         dialog.setFileMode(QFileDialog::ExistingFiles);
+        dialog.setProxyModel(new DialogColumns(&dialog));
         dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
         // Shown as "( *.* )", matched as "*": on Linux "*.*" would hide names without a dot.
         dialog.setNameFilter(QStringLiteral("Все файлы ( *.* ) (*)"));
@@ -33,6 +36,7 @@ public:
         dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly |
                           QFileDialog::DontResolveSymlinks);
         dialog.setFileMode(QFileDialog::Directory);
+        dialog.setProxyModel(new DialogColumns(&dialog));
         dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
         dialog.setWindowModality(Qt::ApplicationModal);
         if (dialog.exec() != QDialog::Accepted)

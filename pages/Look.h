@@ -12,7 +12,12 @@ inline const QString AppTitle = QStringLiteral("Sorvex : Personal Edition");
 // drawn at the same 11-pixel character height.
 QFont PageFont();
 
-// Title, icon, style and font of the whole program.
+// Qt's own words (dialog buttons, tooltips, the command line's usage and
+// errors) in Russian, whatever the locale, from Qt's translations folder.
+// Needs an application object; false when Qt's Russian catalogue is missing.
+bool SpeakRussian();
+
+// Title, icon, style, palette, font and language of the whole program.
 void PrepareApplication();
 
 } // namespace sorvex
