@@ -11,7 +11,7 @@ BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libjpeg-de
 # and AppStream validators and man; of the file managers' actions, GLib's and
 # nautilus-python's Python bindings; and clang-format, which holds the sources
 # to the written style. The real-disk tests make ext4, btrfs and xfs images.
-TEST_PACKAGES="xvfb xdotool x11-utils imagemagick xclip openbox e2fsprogs btrfs-progs xfsprogs
+TEST_PACKAGES="xvfb xdotool x11-utils imagemagick xclip openbox weston qt6-wayland qt6-gtk-platformtheme locales e2fsprogs btrfs-progs xfsprogs
   mount util-linux desktop-file-utils lintian appstream man-db groff-base python3-gi python3-nautilus
   clang-format"
 
