@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPalette>
 #include <QStyle>
 #include <QTranslator>
 
@@ -21,6 +22,33 @@ QFont PageFont()
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     return font;
+}
+
+// Fusion's light palette as Qt draws it with no desktop theme. Written out:
+// under a theme, Qt 6.4's Fusion takes its standard palette from the theme.
+QPalette LightPalette()
+{
+    QPalette palette(QColor(0xef, 0xef, 0xef), QColor(0xef, 0xef, 0xef));
+    const struct {
+        QPalette::ColorRole role;
+        QRgb rgba;
+    } everywhere[] = {
+        {QPalette::Light, 0xffcacaca},  {QPalette::Dark, 0xff9f9f9f},      {QPalette::Mid, 0xffb8b8b8},
+        {QPalette::Shadow, 0xff767676}, {QPalette::Highlight, 0xff308cc6}, {QPalette::PlaceholderText, 0x80000000},
+    };
+    for (const auto& colour : everywhere)
+        palette.setColor(colour.role, QColor::fromRgba(colour.rgba));
+    const struct {
+        QPalette::ColorRole role;
+        QRgb rgb;
+    } disabled[] = {
+        {QPalette::WindowText, 0xbebebe}, {QPalette::Text, 0xbebebe}, {QPalette::ButtonText, 0xbebebe},
+        {QPalette::Dark, 0xbebebe},       {QPalette::Base, 0xefefef}, {QPalette::Shadow, 0xb1b1b1},
+        {QPalette::Highlight, 0x919191},
+    };
+    for (const auto& colour : disabled)
+        palette.setColor(QPalette::Disabled, colour.role, QColor(colour.rgb));
+    return palette;
 }
 
 bool SpeakRussian()
@@ -45,7 +73,7 @@ void PrepareApplication()
     // The pages are drawn for a light look: white bands with dark text, a red
     // warning. A desktop theme (a dark GTK theme, say) gets neither style nor palette.
     QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setPalette(QApplication::style()->standardPalette());
+    QApplication::setPalette(LightPalette());
     QApplication::setFont(PageFont());
     // Russian where Qt asks the default locale: the names of file types in the dialogs.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));

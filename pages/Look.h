@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPalette>
 #include <QString>
 
 namespace sorvex {
@@ -11,6 +12,9 @@ inline const QString AppTitle = QStringLiteral("Sorvex : Personal Edition");
 // "MS Sans Serif" 8 pt where installed, otherwise the closest sans font
 // drawn at the same 11-pixel character height.
 QFont PageFont();
+
+// The pages' own light palette, whatever the desktop's theme.
+QPalette LightPalette();
 
 // Qt's own words (dialog buttons, tooltips, the command line's usage and
 // errors) in Russian, whatever the locale, from Qt's translations folder.
