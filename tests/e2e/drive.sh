@@ -25,13 +25,13 @@ DRIVE_NEXT=(377 339)
 DRIVE_EXIT=(461 339)
 DRIVE_ADD_FILES=(432 76)
 DRIVE_ADD_FOLDER=(432 108)
-DRIVE_THOROUGH=(60 209)
+DRIVE_THOROUGH=(60 217)
 # shellcheck disable=SC2034 # read by the callers
 DRIVE_STOP=(61 205) # on the progress page
 # The radio indicators of "Сбалансированный" and "Тщательный", and the
 # progress page's "Для продолжения ..." hint, shown once a run is over.
 DRIVE_BALANCED_MARK=16x17+24+137
-DRIVE_THOROUGH_MARK=16x17+24+201
+DRIVE_THOROUGH_MARK=16x17+24+209
 DRIVE_HINT=300x17+96+273
 
 drive_step() { DRIVE_STEP=$1; echo "-- $1"; }
