@@ -16,7 +16,7 @@ public:
         dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails |
                           QFileDialog::DontResolveSymlinks);
         dialog.setFileMode(QFileDialog::ExistingFiles);
-        dialog.setProxyModel(new DialogColumns(&dialog));
+        ShowColumnsInRussian(dialog);
         dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
         // Shown as "( *.* )", matched as "*": on Linux "*.*" would hide names without a dot.
         dialog.setNameFilter(QStringLiteral("Все файлы ( *.* ) (*)"));
@@ -36,7 +36,7 @@ public:
         dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly |
                           QFileDialog::DontResolveSymlinks);
         dialog.setFileMode(QFileDialog::Directory);
-        dialog.setProxyModel(new DialogColumns(&dialog));
+        ShowColumnsInRussian(dialog);
         dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
         dialog.setWindowModality(Qt::ApplicationModal);
         if (dialog.exec() != QDialog::Accepted)

@@ -1,8 +1,10 @@
 #include "pages/DialogColumns.h"
 
 #include <QDateTime>
+#include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLocale>
+#include <QTreeView>
 
 namespace sorvex {
 
@@ -35,17 +37,26 @@ QString SizeText(std::int64_t bytes)
     return Russian.formattedDataSize(bytes, 2, QLocale::DataSizeTraditionalFormat);
 }
 
-QVariant DialogColumns::data(const QModelIndex& index, int role) const
+void DialogColumns::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {
-    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
-    if (files == nullptr || role != Qt::DisplayRole)
-        return QIdentityProxyModel::data(index, role);
-    const QModelIndex source = mapToSource(index);
-    if (index.column() == SizeColumn && !files->isDir(source))
-        return SizeText(files->size(source));
-    if (index.column() == ChangedColumn)
-        return Russian.toString(files->lastModified(source), QLocale::ShortFormat);
-    return QIdentityProxyModel::data(index, role);
+    QStyledItemDelegate::initStyleOption(option, index);
+    const auto* files = qobject_cast<const QFileSystemModel*>(index.model());
+    if (files == nullptr)
+        return;
+    if (index.column() == SizeColumn && !files->isDir(index))
+        option->text = SizeText(files->size(index));
+    else if (index.column() == ChangedColumn)
+        option->text = Russian.toString(files->lastModified(index), QLocale::ShortFormat);
+}
+
+void ShowColumnsInRussian(QFileDialog& dialog)
+{
+    auto* const details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (details == nullptr)
+        return;
+    auto* const columns = new DialogColumns(details);
+    details->setItemDelegateForColumn(SizeColumn, columns);
+    details->setItemDelegateForColumn(ChangedColumn, columns);
 }
 
 } // namespace sorvex

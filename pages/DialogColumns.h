@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QIdentityProxyModel>
 #include <QString>
+#include <QStyledItemDelegate>
 
 #include <cstdint>
+
+class QFileDialog;
 
 namespace sorvex {
 
@@ -11,12 +13,18 @@ namespace sorvex {
 // "2,86 МБ" (units of 1024), never Qt's locale data's "байты" beside "KiB".
 QString SizeText(std::int64_t bytes);
 
-// Put between a file dialog and its file system model: sizes as SizeText
-// writes them and times of change in Russian, whatever the locale.
-class DialogColumns final : public QIdentityProxyModel {
+// The detail view of a file dialog (Qt's own, not the desktop's) writes sizes
+// as SizeText does and times of change in Russian, whatever the locale. Its
+// model is left as it is: the typed names resolve against it.
+void ShowColumnsInRussian(QFileDialog& dialog);
+
+// Draws the size and the time of change of a QFileSystemModel's rows.
+class DialogColumns final : public QStyledItemDelegate {
 public:
-    using QIdentityProxyModel::QIdentityProxyModel;
-    QVariant data(const QModelIndex& index, int role) const override;
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 };
 
 } // namespace sorvex
