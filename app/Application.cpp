@@ -34,16 +34,41 @@ void StartUp(const std::vector<PathArgument>& paths)
     refused.Tell(Form1);
 }
 
+// What --help, --version and an unknown option print, read again by an
+// application object without a window (it needs no display) that speaks
+// Russian. Only these ways out get it: the wizard's start-up is its own.
+CommandLine InRussian(int argc, char** argv)
+{
+    // Named "sorvex" in the usage, wherever it was started from.
+    int wordsArgc = 1;
+    char name[] = "sorvex";
+    char* wordsArgv[] = {name, nullptr};
+    const QCoreApplication words(wordsArgc, wordsArgv);
+    SpeakRussian();
+    return ReadCommandLine(argc, argv);
+}
+
+// Wayland lets no program place its windows, and the pages move into each
+// other's place: where an X display is there too (XWayland) and the user has
+// named no platform, the pages go there.
+void PreferX()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
 } // namespace
 
 int RunApplication(int argc, char** argv)
 {
-    const CommandLine line = ReadCommandLine(argc, argv);
+    CommandLine line = ReadCommandLine(argc, argv);
     if (line.action != CommandLine::Action::Run) {
+        line = InRussian(argc, argv);
         const bool refused = line.action == CommandLine::Action::Refuse;
         std::fputs(line.text.toLocal8Bit().constData(), refused ? stderr : stdout);
         return refused ? 2 : 0;
     }
+    PreferX();
     QApplication application(argc, argv);
     if (Dispatch([&line] { StartUp(line.paths); }))
         QApplication::exec();

@@ -34,12 +34,17 @@ foreach(icon IN LISTS sorvex_icons)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/resources/sorvex.svg DESTINATION ${SORVEX_ICON_DIR}/scalable/apps)
 
-# "Уничтожить с помощью Sorvex" in the file managers' menus: Dolphin, Nemo, and
-# Files (Nautilus) through nautilus-python.
+# "Уничтожить с помощью Sorvex" in the file managers' menus: Dolphin, Nemo,
+# Files (Nautilus) through nautilus-python, Caja, PCManFM and PCManFM-Qt
+# through a FileManager-Actions entry, and Thunar's "Send To" menu.
 set(sorvex_actions ${PROJECT_SOURCE_DIR}/resources/filemanager)
 install(FILES ${sorvex_actions}/sorvex-shred.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus)
 install(FILES ${sorvex_actions}/sorvex-shred.nemo_action DESTINATION ${CMAKE_INSTALL_DATADIR}/nemo/actions)
 install(FILES ${sorvex_actions}/sorvex_shred.py DESTINATION ${CMAKE_INSTALL_DATADIR}/nautilus-python/extensions)
+install(FILES ${sorvex_actions}/sorvex-shred-fma.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/file-manager/actions
+        RENAME sorvex-shred.desktop)
+install(FILES ${sorvex_actions}/sorvex-shred-thunar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/Thunar/sendto
+        RENAME sorvex-shred.desktop)
 
 # What software centres show.
 configure_file(${PROJECT_SOURCE_DIR}/resources/sorvex.metainfo.xml.in
@@ -79,8 +84,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "cannot be brought back. Symbolic links are deleted as links.\n"
     "\n"
     "From the file manager: select files and folders and choose\n"
-    "\"Уничтожить с помощью Sorvex\" in Dolphin, Nemo, or Files (Nautilus) with\n"
-    "python3-nautilus installed. Sorvex starts with them already listed, and\n"
+    "\"Уничтожить с помощью Sorvex\" in Dolphin, Nemo, Files (Nautilus) with\n"
+    "python3-nautilus installed, Caja with caja-actions, PCManFM or PCManFM-Qt,\n"
+    "or in Thunar's \"Send To\" menu. Sorvex starts with them already listed, and\n"
     "destroys nothing until a method is chosen.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${SORVEX_HOMEPAGE}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -94,8 +100,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps. The xcb platform plugin Qt loads at start-up is not linked,
 # but on Debian 12 it ships in libqt6gui6, which the program links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# nautilus-python loads the action for Files (Nautilus).
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS python3-nautilus)
+# Not linked, but read at start-up: Qt's Russian words (buttons of the
+# dialogs and boxes, the usage), and the font the pages are laid out for.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-liberation")
+# nautilus-python loads the action for Files (Nautilus), Debian's default file manager.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS python3-nautilus)
 
 set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build[^/]*/" "/out/")
 

@@ -1,5 +1,7 @@
 #include "pages/Choosers.h"
 
+#include "pages/DialogColumns.h"
+
 #include <QFileDialog>
 
 namespace sorvex {
@@ -16,6 +18,7 @@ public:
         dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails |
                           QFileDialog::DontResolveSymlinks | QFileDialog::ReadOnly);
         dialog.setFileMode(QFileDialog::ExistingFiles);
+        ShowColumnsInRussian(dialog);
         dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
         // Shown as "( *.* )", matched as "*": on Linux "*.*" would hide names without a dot.
         dialog.setNameFilter(QStringLiteral("Все файлы ( *.* ) (*)"));
@@ -35,6 +38,7 @@ public:
         dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly |
                           QFileDialog::DontResolveSymlinks | QFileDialog::ReadOnly);
         dialog.setFileMode(QFileDialog::Directory);
+        ShowColumnsInRussian(dialog);
         dialog.setFilter(dialog.filter() | QDir::Hidden | QDir::System);
         dialog.setWindowModality(Qt::ApplicationModal);
         if (dialog.exec() != QDialog::Accepted)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPalette>
 #include <QString>
 
 namespace sorvex {
@@ -12,7 +13,15 @@ inline const QString AppTitle = QStringLiteral("Sorvex : Personal Edition");
 // drawn at the same 11-pixel character height.
 QFont PageFont();
 
-// Title, icon, style and font of the whole program.
+// The pages' own light palette, whatever the desktop's theme.
+QPalette LightPalette();
+
+// Qt's own words (dialog buttons, tooltips, the command line's usage and
+// errors) in Russian, whatever the locale, from Qt's translations folder.
+// Needs an application object; false when Qt's Russian catalogue is missing.
+bool SpeakRussian();
+
+// Title, icon, style, palette, font and language of the whole program.
 void PrepareApplication();
 
 } // namespace sorvex

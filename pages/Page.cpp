@@ -1,6 +1,7 @@
 #include "pages/Page.h"
 
 #include "pages/Dispatch.h"
+#include "pages/TitleOnly.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -10,11 +11,19 @@
 
 namespace sorvex {
 
-Page::Page(QPoint designPosition, Frame frame)
+Page::Page(QPoint designPosition, Frame frame) : frame_(frame)
 {
     move(designPosition);
     if (frame == Frame::Dialog)
         setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+}
+
+// Told before the window is mapped, where a window manager reads it.
+void Page::showEvent(QShowEvent* event)
+{
+    if (frame_ == Frame::Dialog)
+        AskForTitleOnly(this);
+    QWidget::showEvent(event);
 }
 
 void Page::closeEvent(QCloseEvent* event)

@@ -22,6 +22,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    Frame frame_;
 };
 
 // The one way the wizard changes page: hide the current one, show the target,

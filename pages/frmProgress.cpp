@@ -10,6 +10,7 @@
 #include "ui_frmProgress.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 
 #include <algorithm>
 
@@ -104,10 +105,15 @@ void TfrmProgr::Present()
     if (!pathShown_) {
         pathShown_ = true;
         labelRepaintIsOurs_ = true;
-        lblFile->setText(CaptionOf(path_));
+        lblFile->setText(FitToLabel(CaptionOf(path_)));
     }
     prg1->Present();
     prg2->Present();
+}
+
+QString TfrmProgr::FitToLabel(const QString& caption) const
+{
+    return QFontMetrics(lblFile->font()).elidedText(caption, Qt::ElideMiddle, lblFile->width());
 }
 
 void TfrmProgr::PresentWhenDue()

@@ -51,6 +51,10 @@ public:
     void ShowReport(const sorvex::RunReport& report) override;
     void ShowAllNow() override;
 
+    // A caption as lblFile shows it: whole when it fits, otherwise with its
+    // middle left out, so that the file's name stays in sight.
+    QString FitToLabel(const QString& caption) const;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     // Brings lblFile up to date whenever it is about to be painted.

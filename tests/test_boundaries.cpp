@@ -205,7 +205,8 @@ TEST_F(BoundariesOnThePages, NameThatLooksLikeMarkupIsShownAsText)
     fs.afterWrite = [](int) { frmProgr->lblFile->repaint(); };
     Shredder.Run(MethodBalanced);
     EXPECT_FALSE(writer.Released()) << "the label opened what the name names";
-    EXPECT_EQ(frmProgr->lblFile->text().toStdString(), path);
+    EXPECT_EQ(frmProgr->lblFile->text(), frmProgr->FitToLabel(QString::fromStdString(path)));
+    EXPECT_EQ(frmProgr->lblFile->textFormat(), Qt::PlainText);
     EXPECT_FALSE(Exists(path));
 }
 

@@ -8,6 +8,7 @@
 #include "pages/Pump.h"
 
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPixmap>
 #include <QResizeEvent>
@@ -292,4 +293,31 @@ TEST_F(ProgressPage, FocusGoesToNextWhenTheRunEnds)
     WriteFile(tree / "none", "x");
     Shredder.Run(MethodFast);
     EXPECT_EQ(QApplication::focusWidget(), frmProgr->Button2);
+}
+
+// A path too long for the page keeps its file name in sight: its middle goes.
+TEST_F(ProgressPage, LongPathKeepsItsFileNameInSight)
+{
+    const QString folders = QStringLiteral("/home/user/Документы/архив/") + QString(u'п').repeated(120) + u'/';
+    const struct {
+        QString path;
+        bool whole;
+    } cases[] = {
+        {QStringLiteral("/tmp/short.txt"), true},
+        {folders + QStringLiteral("налоговая-декларация-2022.pdf"), false},
+        {folders + QString(u'и').repeated(300), false}, // a name longer than the page: its end stays
+    };
+    const QFontMetrics metrics(frmProgr->lblFile->font());
+    for (const auto& each : cases) {
+        const QString shown = frmProgr->FitToLabel(each.path);
+        EXPECT_LE(metrics.horizontalAdvance(shown), frmProgr->lblFile->width()) << each.path.toStdString();
+        if (each.whole) {
+            EXPECT_EQ(shown, each.path);
+            continue;
+        }
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("/home/user/"))) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(u'…')) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(each.path.right(12))) << shown.toStdString();
+    }
+    EXPECT_TRUE(frmProgr->FitToLabel(cases[1].path).endsWith(QStringLiteral("налоговая-декларация-2022.pdf")));
 }

@@ -1,5 +1,6 @@
 // Start-up, page flow, the page frame and the error box.
 #include "engine/Error.h"
+#include "pages/DialogColumns.h"
 #include "pages/Dispatch.h"
 #include "pages/ErrorBox.h"
 #include "pages/Look.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QMoveEvent>
+#include <QStyle>
 #include <QTimer>
 
 using namespace sorvex;
@@ -194,4 +196,55 @@ TEST(PageFrame, FontHasTheElevenPixelCharacterHeight)
         EXPECT_EQ(font.pointSize(), 8);
     else
         EXPECT_EQ(font.pixelSize(), 11);
+}
+
+// Qt's own words on the dialogs and boxes come from Qt's Russian catalogue,
+// whatever the locale the tests run in.
+TEST(Look, QtsOwnWordsAreRussian)
+{
+    const struct {
+        const char* context;
+        const char* source;
+        const char* russian;
+    } words[] = {
+        {"QFileDialog", "&Open", "&Открыть"},
+        {"QFileDialog", "Look in:", "Перейти к:"},
+        {"QFileDialog", "&Choose", "&Выбрать"},
+        {"QPlatformTheme", "Cancel", "Отмена"},
+        {"QMessageBox", "Show Details...", "Показать подробности..."},
+        {"QMessageBox", "Hide Details...", "Скрыть подробности..."},
+        {"QWidgetTextControl", "Select All", "Выделить всё"},
+    };
+    for (const auto& word : words)
+        EXPECT_EQ(QCoreApplication::translate(word.context, word.source), QString::fromUtf8(word.russian))
+            << word.context << " / " << word.source;
+}
+
+// The pages are drawn for Fusion's light palette, whatever the desktop's theme.
+TEST(Look, StyleAndPaletteAreTheProgramsOwn)
+{
+    EXPECT_EQ(QApplication::style()->name().toLower(), "fusion");
+    // Here, with no desktop theme, Fusion's standard palette is its light one.
+    const QPalette fusion = QApplication::style()->standardPalette();
+    for (const QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Text,
+                                           QPalette::Button, QPalette::ButtonText, QPalette::BrightText})
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            EXPECT_EQ(QApplication::palette().color(group, role), fusion.color(group, role)) << group << " " << role;
+    EXPECT_LT(QApplication::palette().color(QPalette::WindowText).lightness(), 64);
+}
+
+TEST(Look, SizesInTheDialogsSpeakOneLanguage)
+{
+    const struct {
+        std::int64_t bytes;
+        const char* text;
+    } sizes[] = {
+        {0, "0 байт"},          {1, "1 байт"},     {3, "3 байта"},
+        {5, "5 байт"},          {11, "11 байт"},   {12, "12 байт"},
+        {21, "21 байт"},        {22, "22 байта"},  {1023, "1\u00a0023 байта"},
+        {1024, "1,00 кБ"},      {7900, "7,71 кБ"}, {3000000, "2,86 МБ"},
+        {5LL << 30, "5,00 ГБ"},
+    };
+    for (const auto& size : sizes)
+        EXPECT_EQ(SizeText(size.bytes), QString::fromUtf8(size.text)) << size.bytes;
 }

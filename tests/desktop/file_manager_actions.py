@@ -16,6 +16,11 @@ How each command line comes to be:
   wrapped in the Quote character if one is set, joined by Separator (a space
   by default) into the Exec line. GLib's g_spawn_command_line_async, which
   Nemo calls, then splits and starts it; here its synchronous twin does.
+- Caja, PCManFM and PCManFM-Qt: the FileManager-Actions entry, %F expanded as
+  they do: each path quoted for the shell (g_shell_quote), joined by spaces,
+  the line split and started as by g_spawn_command_line_async.
+- Thunar: its "Send To" entry offered by the types Thunar matches against the
+  selection, and started through GIO as Thunar does.
 - Files (Nautilus): the extension itself, loaded with the real nautilus-python
   bindings, handed the selection and its menu item activated; it launches the
   installed launcher through GIO.
@@ -176,6 +181,31 @@ class FileManagerActions(unittest.TestCase):
         command = exec_line.encode().replace(b"%F", separator.join(written(path) for path in self.paths))
         started, _, _, status = GLib.spawn_command_line_sync(os.fsdecode(command))
         self.assertTrue(started and status == 0)
+        self.assertEqual(recorded(), self.paths)
+
+    def test_caja_and_pcmanfm_offer_local_items_and_pass_them(self):
+        action = key_file(os.path.join(ACTIONS, "sorvex-shred-fma.desktop"))
+        self.assertEqual(action.get_string("Desktop Entry", "Type"), "Action")
+        self.assertEqual(action.get_string("Desktop Entry", "Name"), LABEL)
+        self.assertEqual(action.get_string_list("Desktop Entry", "Profiles"), ["shred"])
+        group = "X-Action-Profile shred"
+        self.assertEqual(action.get_string_list(group, "MimeTypes"), ["all/all"])
+        self.assertEqual(action.get_string_list(group, "Schemes"), ["file"])
+        exec_line = action.get_string(group, "Exec")
+        self.assertEqual(field_codes(exec_line), ["%F"])
+        quoted = " ".join(GLib.shell_quote(os.fsdecode(path)) for path in self.paths)
+        started, _, _, status = GLib.spawn_command_line_sync(exec_line.replace("%F", quoted))
+        self.assertTrue(started and status == 0)
+        self.assertEqual(recorded(), self.paths)
+
+    def test_thunar_sends_files_and_folders_to_it(self):
+        entry = key_file(os.path.join(ACTIONS, "sorvex-shred-thunar.desktop"))
+        self.assertEqual(entry.get_string("Desktop Entry", "Name"), LABEL)
+        self.assertEqual(field_codes(entry.get_string("Desktop Entry", "Exec")), ["%F"])
+        types = entry.get_string_list("Desktop Entry", "MimeType")
+        for kind in ["text/plain", "image/jpeg", "application/x-zerosize", "inode/symlink", "inode/directory"]:
+            self.assertTrue(any(Gio.content_type_is_a(kind, offered) for offered in types), kind)
+        gio_launch(entry, self.paths)
         self.assertEqual(recorded(), self.paths)
 
     def test_nautilus_offers_local_selections_and_passes_them(self):

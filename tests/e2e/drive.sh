@@ -25,13 +25,13 @@ DRIVE_NEXT=(377 339)
 DRIVE_EXIT=(461 339)
 DRIVE_ADD_FILES=(432 76)
 DRIVE_ADD_FOLDER=(432 108)
-DRIVE_THOROUGH=(60 209)
+DRIVE_THOROUGH=(60 217)
 # shellcheck disable=SC2034 # read by the callers
 DRIVE_STOP=(61 205) # on the progress page
 # The radio indicators of "Сбалансированный" and "Тщательный", and the
 # progress page's "Для продолжения ..." hint, shown once a run is over.
 DRIVE_BALANCED_MARK=16x17+24+137
-DRIVE_THOROUGH_MARK=16x17+24+201
+DRIVE_THOROUGH_MARK=16x17+24+209
 DRIVE_HINT=300x17+96+273
 
 drive_step() { DRIVE_STEP=$1; echo "-- $1"; }
@@ -139,6 +139,16 @@ drive_display_ready()
         xdpyinfo -display ":$1" >/dev/null 2>&1 || return 1
 }
 
+# A locale of the C library, made when it is missing and we may (as root).
+drive_need_locale()
+{
+    locale -a 2>/dev/null | grep -qix "${1/UTF-8/utf8}" && return 0
+    [ "$(id -u)" -eq 0 ] && command -v localedef >/dev/null ||
+        drive_fail "the locale $1 is missing and cannot be made here (package locales, as root)"
+    localedef -i "${1%%.*}" -c -f UTF-8 "$1" 2>/dev/null || true
+    locale -a 2>/dev/null | grep -qix "${1/UTF-8/utf8}" || drive_fail "localedef could not make $1"
+}
+
 # Openbox as the window manager of the display, with its own settings
 # folders. Every window gets a frame: a title bar and a border.
 drive_start_wm()
@@ -158,12 +168,16 @@ drive_wm_ready()
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
+# The program's surroundings: on the X display alone unless a caller sets
+# DRIVE_ENV to env(1) arguments of its own (a locale, a theme, a Wayland display).
+DRIVE_ENV=(-u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb)
+
 drive_start_sorvex()
 {
     drive_step "starting $1"
     [ -x "$1" ] || drive_fail "$1 is not a built program"
-    mkdir -m 700 "$DRIVE_TMP/runtime"
-    env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$DRIVE_TMP/runtime" \
+    mkdir -p -m 700 "$DRIVE_TMP/runtime"
+    env "${DRIVE_ENV[@]}" XDG_RUNTIME_DIR="$DRIVE_TMP/runtime" \
         "$1" >"$DRIVE_TMP/sorvex.log" 2>&1 &
     DRIVE_PID=$!
     DRIVE_PAGE=""

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # The built program driven for real on an X server of its own, by mouse and
 # keyboard only: a folder and two files chosen through the real dialogs,
-# "Тщательный", a whole run, "Выход". Saves a screenshot of every page.
-# Usage: real_program.sh <sorvex> <folder for the screenshots>
+# "Тщательный", a whole run, "Выход", in the given locale. Saves a screenshot
+# of every page.
+# Usage: real_program.sh <sorvex> <folder for the screenshots> [locale, C.UTF-8 by default]
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/drive.sh
 . "$(dirname "$0")/drive.sh"
 
-sorvex=$1 shots=$2
+sorvex=$1 shots=$2 locale=${3:-C.UTF-8}
 mkdir -p "$shots"
 drive_begin 50
+drive_need_locale "$locale"
+DRIVE_ENV+=(LC_ALL="$locale" LANG="$locale")
 started=$SECONDS
 
 # The prepared tree: everything below chosen/ and the two loose files must go;
@@ -46,6 +49,21 @@ done
 if [ ! -f "$work/outside/target.txt" ] || [ "$(sha256sum <"$work/outside/target.txt")" != "$target_sum" ]; then
     drive_fail "the link's target outside the chosen folder was touched"
 fi
+
+# Qt's own words in the add-files dialog are Russian: its Open button reads
+# "&Открыть", so Alt with the Cyrillic О presses it (with "&Open" it would not).
+drive_step "the add-files dialog's buttons in Russian"
+printf 'kept\n' >"$work/asked.txt"
+drive_next_page "${DRIVE_NEXT[@]}"
+drive_click "${DRIVE_ADD_FILES[@]}"
+drive_poll 10 drive_find_dialog '^Добавить файл' || drive_fail "no focused add-files dialog after the click"
+xdotool type --delay 8 "$work/asked.txt"
+import -window "$DRIVE_DIALOG" "$shots/add-files-dialog.png" || true
+xdotool key alt+Cyrillic_o
+drive_poll 3 drive_dialog_gone '^Добавить файл' || {
+    xdotool key Escape
+    drive_fail "Alt+О did not press the dialog's Open button: its words are not Qt's Russian ones"
+}
 
 drive_exit
 [ "$DRIVE_STATUS" -eq 0 ] || drive_fail "sorvex ended with exit code $DRIVE_STATUS"

@@ -63,6 +63,22 @@ drive_expect_caption()
     [ "$DRIVE_DIALOG_CAPTION" = "$1" ] || drive_fail "the dialog is captioned \"$DRIVE_DIALOG_CAPTION\", not \"$1\""
 }
 
+# The decorations a page asks for in its Motif hints, as a number; none when it names none.
+drive_decorations()
+{
+    local hints
+    hints=$(xprop -id "$DRIVE_PAGE" _MOTIF_WM_HINTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
+    IFS=, read -r flags _ decorations _ <<<"$hints"
+    [ -n "$flags" ] && (( flags & 2 )) && echo $((decorations)) || echo none
+}
+
+# The fixed pages: a border and a title (2 | 8), and no minimise (32) or maximise (64) button.
+drive_expect_title_only()
+{
+    [ "$(drive_decorations)" = 10 ] ||
+        drive_fail "the page asks for decorations $(drive_decorations), not a border and a title alone (10)"
+}
+
 work=$DRIVE_TMP/work
 mkdir -p "$work/folder"
 printf 'wiped before the missing file is met\n' >"$work/folder/inside.txt"
@@ -78,12 +94,15 @@ if [ "$manager" = openbox ] && [ "$(drive_frame_corner "$DRIVE_PAGE")" = "$(driv
     drive_fail "openbox has put no frame around the page"
 fi
 
+drive_expect_title_only
+
 for round in 1 2 3; do
     drive_step "\"Далее >\" and \"< Назад\" between the welcome and file pages, round $round"
     drive_frame_follows "${DRIVE_NEXT[@]}"
     drive_frame_follows "${DRIVE_BACK[@]}"
 done
 drive_frame_follows "${DRIVE_NEXT[@]}"
+drive_expect_title_only
 
 drive_step "file selection page: \"Далее >\" with an empty list"
 drive_click "${DRIVE_NEXT[@]}"
@@ -103,12 +122,16 @@ done
 
 drive_step "progress page: a run that meets a listed file deleted meanwhile"
 drive_frame_follows "${DRIVE_NEXT[@]}"
+drive_expect_title_only # the method page
 rm "$work/gone.txt"
 from=$DRIVE_PAGE
 drive_click "${DRIVE_NEXT[@]}"
 drive_close_box "Sorvex : Personal Edition" # the error box, captioned as the pages are
 drive_poll 10 drive_find_page "$from" || drive_fail "no progress page after the error box"
 drive_expect_frame
+decorations=$(drive_decorations)
+[ "$decorations" = none ] || { (( decorations & 1 || (decorations & 96) == 96 )); } ||
+    drive_fail "the progress page asks for decorations $decorations: not its full set of buttons"
 
 drive_step "progress page: \"Стоп\", then \"Далее >\" back to the file selection page"
 drive_click "${DRIVE_STOP[@]}"

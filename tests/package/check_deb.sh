@@ -42,9 +42,13 @@ field() { dpkg-deb -f "$deb" "$1"; }
 depends=$(sed -n 's/^ Depends: //p' <<<"$info")
 [ -n "$depends" ] || fail "dpkg-deb -I lists no Depends"
 # Each needed package must be named as a whole package, not as part of another name.
-for package in libqt6widgets6 libqt6gui6 libqt6core6 libjpeg62-turbo libc6 libstdc++6; do
+for package in libqt6widgets6 libqt6gui6 libqt6core6 libjpeg62-turbo libc6 libstdc++6 qt6-translations-l10n \
+  fonts-liberation; do
   grep -Eq "(^|, )${package//+/\\+}( \\(|,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
+
+[ "$(field Recommends)" = python3-nautilus ] || fail "Recommends: $(field Recommends), not python3-nautilus"
+[ -z "$(field Suggests)" ] || fail "Suggests: $(field Suggests)"
 
 # Everything goes below /usr, nothing below /usr/local.
 listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
@@ -61,12 +65,14 @@ expected=(
   usr/share/applications/sorvex.desktop
   usr/share/doc/sorvex/changelog.gz
   usr/share/doc/sorvex/copyright
+  usr/share/file-manager/actions/sorvex-shred.desktop
   usr/share/icons/hicolor/scalable/apps/sorvex.svg
   usr/share/kio/servicemenus/sorvex-shred.desktop
   usr/share/man/man1/sorvex.1.gz
   usr/share/metainfo/org.example.sorvex.metainfo.xml
   usr/share/nautilus-python/extensions/sorvex_shred.py
   usr/share/nemo/actions/sorvex-shred.nemo_action
+  usr/share/Thunar/sendto/sorvex-shred.desktop
 )
 for png in "$source"/resources/icons/sorvex-*.png; do
   size=$(basename "$png" .png)
@@ -121,10 +127,18 @@ icon=$(key Icon)
 # entry of type Service, which desktop-file-validate knows only so far: of its
 # complaints, those about keys it keeps for applications are expected.
 actions="$source/resources/filemanager"
-for pair in kio/servicemenus/sorvex-shred.desktop nemo/actions/sorvex-shred.nemo_action \
-            nautilus-python/extensions/sorvex_shred.py; do
-  cmp -s "$actions/$(basename "$pair")" "$root/usr/share/$pair" || fail "usr/share/$pair missing or different"
+for pair in sorvex-shred.desktop:kio/servicemenus/sorvex-shred.desktop \
+            sorvex-shred.nemo_action:nemo/actions/sorvex-shred.nemo_action \
+            sorvex_shred.py:nautilus-python/extensions/sorvex_shred.py \
+            sorvex-shred-fma.desktop:file-manager/actions/sorvex-shred.desktop \
+            sorvex-shred-thunar.desktop:Thunar/sendto/sorvex-shred.desktop; do
+  cmp -s "$actions/${pair%%:*}" "$root/usr/share/${pair#*:}" || fail "usr/share/${pair#*:} missing or different"
 done
+# Thunar's "Send To" entry is an application entry, valid as one.
+report=$(desktop-file-validate "$root/usr/share/Thunar/sendto/sorvex-shred.desktop" 2>&1) ||
+  fail "desktop-file-validate on Thunar's entry: $report"
+problems=$(grep -v ': hint: ' <<<"$report" || true)
+[ -z "$problems" ] || fail "desktop-file-validate on Thunar's entry: $problems"
 report=$(desktop-file-validate "$root/usr/share/kio/servicemenus/sorvex-shred.desktop" 2>&1) || true
 problems=$(grep -v ': hint: ' <<<"$report" |
   grep -Ev 'key "(MimeType|Actions)" is present in group "Desktop Entry", but the type is "Service" while this key is only valid for type "Application"' ||

@@ -11,14 +11,20 @@ trap 'rm -rf "$work"' EXIT
 
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 out=$("$sorvex" --help) || fail "--help ended with $?"
-grep -q '^Usage: sorvex \[options\] \[путь...\]' <<<"$out" || fail "--help printed: $out"
+# Qt's own words (the usage line, the headings) in Russian whatever the locale.
+for locale in C.UTF-8 en_US.UTF-8; do
+  out=$(LC_ALL=$locale LANG=$locale LANGUAGE=en "$sorvex" --help) || fail "--help ended with $?"
+  grep -q '^Использование: sorvex \[параметры\] \[путь...\]' <<<"$out" && grep -q '^Параметры:' <<<"$out" ||
+    fail "--help in $locale printed: $out"
+done
 [ "$("$sorvex" --version)" = "sorvex $3" ] || fail "--version printed: $("$sorvex" --version)"
 set +e
 "$sorvex" --bogus >"$work/out" 2>"$work/err"
 status=$?
 set -e
 [ "$status" -eq 2 ] || fail "an unknown option ended with $status, not 2"
-[ ! -s "$work/out" ] && grep -q "bogus" "$work/err" && grep -q '^Usage: sorvex' "$work/err" ||
+[ ! -s "$work/out" ] && grep -q '^sorvex: Неизвестный параметр «bogus»' "$work/err" &&
+  grep -q '^Использование: sorvex' "$work/err" ||
     fail "an unknown option printed: $(cat "$work/out" "$work/err")"
 
 mkdir "$work/folder" "$work/elsewhere"
