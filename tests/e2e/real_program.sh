@@ -64,6 +64,7 @@ drive_poll 3 drive_dialog_gone '^Добавить файл' || {
     xdotool key Escape
     drive_fail "Alt+О did not press the dialog's Open button: its words are not Qt's Russian ones"
 }
+drive_settle # the page has its focus back and shows the chosen file before "Выход" is clicked
 
 drive_exit
 [ "$DRIVE_STATUS" -eq 0 ] || drive_fail "sorvex ended with exit code $DRIVE_STATUS"
