@@ -260,10 +260,11 @@ std::vector<Row> MemoryFigures()
     const double usedShare = static_cast<double>(used) / static_cast<double>(pathBytes);
     return {
         {"memory: Files with 1,000,000 paths (heap growth / path bytes)",
-         Format("%.2f x (%.1f MB / %.1f MB)", growthShare, growth / 1e6, pathBytes / 1e6), "<= 2.00 x",
-         Verdict(growthShare <= 2.0)},
-        {"memory: same, PathList::MemoryUsed() / path bytes", Format("%.2f x (%.1f MB)", usedShare, used / 1e6), "-",
-         "-"},
+         Format("%.2f x (%.1f MB / %.1f MB)", growthShare, static_cast<double>(growth) / 1e6,
+                static_cast<double>(pathBytes) / 1e6),
+         "<= 2.00 x", Verdict(growthShare <= 2.0)},
+        {"memory: same, PathList::MemoryUsed() / path bytes",
+         Format("%.2f x (%.1f MB)", usedShare, static_cast<double>(used) / 1e6), "-", "-"},
     };
 }
 

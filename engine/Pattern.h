@@ -7,11 +7,13 @@
 
 namespace sorvex {
 
-// One block of every overwrite: 256 bytes, written with one write each.
+// One block of every overwrite: 256 bytes. The file bar counts blocks; the
+// writes take them in runs (see BlockRun).
 constexpr int BlockSize = 256;
 using Block = std::array<unsigned char, BlockSize>;
 
-// A run of blocks, the same block over and over, written with one call.
+// A run of blocks, the same block over and over, written with one call: a
+// mebibyte in a run (CShredder::RunBlocks), or a single block in tests.
 using BlockRun = std::vector<unsigned char>;
 BlockRun RunOf(const Block& block, std::size_t blocks);
 

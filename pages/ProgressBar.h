@@ -7,9 +7,10 @@
 
 namespace sorvex {
 
-// A progress bar that the engine steps once per written block. It keeps the
-// position as a plain number, readable at any time, and repaints only when the
-// bar on screen would change, so a step costs an add and a compare.
+// A progress bar that the engine steps by the blocks of each run it has
+// written (and by the holes it passes over). It keeps the position as a plain
+// number, readable at any time, and repaints only when the bar on screen would
+// change, so a step costs an add and a compare.
 // Positions are 64-bit: any file size fits; the painting scales them.
 class ProgressBar : public QWidget {
     Q_OBJECT

@@ -130,8 +130,12 @@ public:
     // the whole of them where the file system does not tell holes apart.
     virtual std::vector<ByteRange> DataRanges(int fd, std::int64_t size) = 0;
 
-    // Removes the name from folder if it is still the inode expected.
-    // False when the name is still there, or now names another file.
+    // Removes the name from folder if, when looked at just before, it still
+    // named the inode expected. The look and the removal are two system calls:
+    // a name swapped for another file in the microseconds between them is not
+    // excluded, and that file's name would be removed (its content is not
+    // touched). True when the name is gone, also when it was gone already;
+    // false when it is still there, or named another file when looked at.
     virtual bool Remove(int folder, std::string_view name, FileId expected) = 0;
 
     // Monotonic milliseconds, wrapping at 32 bits: compare by subtraction.

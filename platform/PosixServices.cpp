@@ -164,7 +164,7 @@ long OpenAt2(int parent, const char* name, int flags)
         return -1;
     }
     open_how how{};
-    how.flags = static_cast<std::uint64_t>(flags | O_NOFOLLOW | O_CLOEXEC);
+    how.flags = static_cast<decltype(how.flags)>(flags | O_NOFOLLOW | O_CLOEXEC);
     how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_NO_XDEV;
     long fd;
     do {

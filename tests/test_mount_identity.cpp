@@ -21,14 +21,14 @@ public:
     Listed ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches) override
     {
         FolderListing real;
-        const Listed listed = ObservedServices::ListFolder(folder, real, betweenBatches);
+        const Listed read = ObservedServices::ListFolder(folder, real, betweenBatches);
         out.Clear();
         std::string_view name;
         bool isFolder = false;
         FileId id;
         while (real.Next(name, isFolder, id))
             out.Add(name, isFolder, isFolder ? id : Seen(id, listingLies));
-        return listed;
+        return read;
     }
     std::uint64_t MountOf(int) override { return folderMount; }
     Node Inspect(int folder, std::string_view name) override

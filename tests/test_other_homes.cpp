@@ -128,7 +128,7 @@ class Overlays : public OtherHomes, public testing::WithParamInterface<OverlayCa
 // Docker mounts it) a file from below keeps its lower layer's inode number.
 INSTANTIATE_TEST_SUITE_P(Mounts, Overlays,
                          testing::Values(OverlayCase{"Xino", ",xino=on"}, OverlayCase{"NoXino", ",xino=off"}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& tested) { return std::string(tested.param.label); });
 
 TEST_P(Overlays, ALowerLayerKeepsItsFilesAndTheRunSaysSo)
 {
@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(Files, Layers,
                          testing::Values(LayerCase{"FromBelow", "old", false, OldCopy::LowerLayer},
                                          LayerCase{"OnlyAbove", "new", false, OldCopy::None},
                                          LayerCase{"LayersHidden", "new", true, OldCopy::LowerLayer}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& tested) { return std::string(tested.param.label); });
 
 TEST_P(Layers, TheOverlaySaysWhetherALowerLayerKeepsAFile)
 {
@@ -218,7 +218,7 @@ class Journals : public OtherHomes, public testing::WithParamInterface<JournalCa
 INSTANTIATE_TEST_SUITE_P(Kinds, Journals,
                          testing::Values(JournalCase{"DataJournalMount", "data=journal", false},
                                          JournalCase{"JournalDataFlag", "", true}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& tested) { return std::string(tested.param.label); });
 
 // Data that went through the journal may stay there after the file's own
 // blocks are overwritten: each file is reported, whatever the image shows.
@@ -257,7 +257,7 @@ struct SwapCase {
 class Swap : public OtherHomes, public testing::WithParamInterface<SwapCase> {};
 
 INSTANTIATE_TEST_SUITE_P(States, Swap, testing::Values(SwapCase{"On", true}, SwapCase{"Off", false}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& tested) { return std::string(tested.param.label); });
 
 // tmpfs keeps files in memory, and memory may be written to swap: while any
 // swap is on, each file destroyed on a tmpfs is reported, and only then.
@@ -301,7 +301,7 @@ struct CutCase {
 class CutShort : public OtherHomes, public testing::WithParamInterface<CutCase> {};
 
 INSTANTIATE_TEST_SUITE_P(Where, CutShort, testing::Values(CutCase{"ListedFolder", ""}, CutCase{"Subfolder", "sub/"}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& tested) { return std::string(tested.param.label); });
 
 // A failing disk: reading the folder fails after its first entries. What was
 // read is destroyed; the folder is reported unreadable by its path, and what

@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(Spellings, ReachedTwice,
                                          Spelling{"SubfolderThenItsFolderThenItThroughALink",
                                                   {"d/sub/", "d/", "l/sub/"}},
                                          Spelling{"SameFileTwoWays", {"d/f", "l/f", "d/./f", "l/sub/g", "d/sub/g"}}),
-                         [](const testing::TestParamInfo<Spelling>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<Spelling>& tested) { return tested.param.name; });
 
 // Hard links are names of their own: each listed name goes, and its content
 // is overwritten once, under the last of them.
@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Ranges, Holes,
                                          HoleCase{"HoleThenData", {{4096, 4096}}, 8192, {{16, 17}}},
                                          HoleCase{"UnalignedData", {{300, 10}, {700, 100}}, 1000, {{1, 3}}},
                                          HoleCase{"DataPastTheSize", {{0, 9000}}, 1000, {{0, 4}}}),
-                         [](const testing::TestParamInfo<HoleCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<HoleCase>& tested) { return tested.param.name; });
 
 // A sparse image keeps its holes: its data is overwritten, nothing else is
 // written, so a nearly full disk does not fill up.

@@ -203,7 +203,7 @@ TEST_P(EveryMethod, MixedListIsDestroyedAndEveryFolderAndLinkTargetStays)
 INSTANTIATE_TEST_SUITE_P(Wizard, EveryMethod,
                          testing::Values(MethodCase{"Fast", MethodFast, 1}, MethodCase{"Balanced", MethodBalanced, 2},
                                          MethodCase{"Thorough", MethodThorough, 5}, MethodCase{"DoD", MethodDoD, 5}),
-                         [](const testing::TestParamInfo<MethodCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<MethodCase>& tested) { return tested.param.name; });
 
 TEST_F(Wizard, MethodChoiceSurvivesBackAndForthAndARestart)
 {
@@ -351,7 +351,7 @@ TEST_P(ErrorInARun, BoxThenStopNextAndANormalRunThatALeftoverStopDoesNotCutShort
 INSTANTIATE_TEST_SUITE_P(Wizard, ErrorInARun,
                          testing::Values(FaultCase{"RemovedBeforeItsTurn", true, "Cannot open file "},
                                          FaultCase{"WriteFails", false, "Cannot write file "}),
-                         [](const testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<FaultCase>& tested) { return tested.param.name; });
 
 TEST_F(Wizard, ExitInTheMiddleOfARunEndsTheProgramOnceTheRunHasAnswered)
 {

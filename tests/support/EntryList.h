@@ -57,6 +57,6 @@ inline void ExpectKindsFollowCaptions()
         const QListWidgetItem* item = frmAddFile->lst->item(i);
         const int kind = item->text().endsWith('/') ? sorvex::FolderImage : sorvex::FileImage;
         EXPECT_EQ(sorvex::ImageIndexOf(item), kind) << item->text().toStdString();
-        EXPECT_EQ(item->icon().cacheKey(), frmAddFile->ImageList1[kind].cacheKey());
+        EXPECT_EQ(item->icon().cacheKey(), frmAddFile->ImageList1[static_cast<std::size_t>(kind)].cacheKey());
     }
 }
