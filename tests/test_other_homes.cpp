@@ -54,6 +54,8 @@ std::string Loudly(const std::string& what, const std::string& why)
     return ::Loudly(what, why, "a loop device can be mounted");
 }
 
+const char* const Names[] = {"small", "medium", "large"};
+
 class OtherHomes : public EngineTest {
 protected:
     void SetUp() override
@@ -105,12 +107,19 @@ protected:
         const std::vector<Remains> reasons = ReasonsFor(path);
         return std::find(reasons.begin(), reasons.end(), why) != reasons.end();
     }
+    // Every marker file in folder is gone, and reported for why exactly when expected.
+    void ExpectAllGone(const std::string& folder, Remains why, bool reported = true) const
+    {
+        for (const char* name : Names) {
+            EXPECT_FALSE(Exists(folder + name)) << name;
+            EXPECT_EQ(Reported(folder + name, why), reported) << name;
+        }
+    }
 
     std::vector<std::string> mounted;
     std::string swapFile; // turned on by the test, turned off at its end
 };
 
-const char* const Names[] = {"small", "medium", "large"};
 const std::size_t Lines[] = {10, 3000, 40000};
 
 // An overlay (Docker's overlay2, a live system's persistence): whatever is
@@ -151,10 +160,7 @@ TEST_P(Overlays, ALowerLayerKeepsItsFilesAndTheRunSaysSo)
     ListFolder(tree / "merged/d");
     Shredder.Run(MethodThorough);
     EXPECT_TRUE(view.Finished());
-    for (const char* name : Names) {
-        EXPECT_FALSE(Exists(tree / "merged/d/" + name)) << name;
-        EXPECT_TRUE(Reported(tree / "merged/d/" + name, Remains::LowerLayer)) << name;
-    }
+    ExpectAllGone(tree / "merged/d/", Remains::LowerLayer);
     EXPECT_FALSE(Exists(tree / "merged/d/new"));
     EXPECT_FALSE(Reported(tree / "merged/d/new", Remains::LowerLayer)) << "it never was in the lower layer";
     ASSERT_TRUE(Shell("umount " + tree / "merged"));
@@ -239,10 +245,7 @@ TEST_P(Journals, EveryFileIsReportedJournalled)
     ListFolder(tree / "ext4/d");
     Shredder.Run(MethodBalanced);
     EXPECT_TRUE(view.Finished());
-    for (const char* name : Names) {
-        EXPECT_FALSE(Exists(tree / "ext4/d/" + name)) << name;
-        EXPECT_TRUE(Reported(tree / "ext4/d/" + name, Remains::Journalled)) << name;
-    }
+    ExpectAllGone(tree / "ext4/d/", Remains::Journalled);
     const std::size_t left = MarkersLeftIn("ext4");
     RecordProperty("markers_left", static_cast<int>(left));
     std::printf("%s: %zu of %zu marker copies left in the image\n", GetParam().label, left,
@@ -287,10 +290,7 @@ TEST_P(Swap, FilesOnTmpfsAreReportedWhileSwapIsOn)
     ListFolder(tree / "tmpfs/d");
     Shredder.Run(MethodBalanced);
     EXPECT_TRUE(view.Finished());
-    for (const char* name : Names) {
-        EXPECT_FALSE(Exists(tree / "tmpfs/d/" + name)) << name;
-        EXPECT_EQ(Reported(tree / "tmpfs/d/" + name, Remains::Swapped), GetParam().swapOn) << name;
-    }
+    ExpectAllGone(tree / "tmpfs/d/", Remains::Swapped, GetParam().swapOn);
 }
 
 struct CutCase {
