@@ -1,6 +1,6 @@
 #include "engine/CShredder.h"
 
-#include "engine/FolderPath.h"
+#include "engine/FolderWalk.h"
 #include "engine/RunView.h"
 
 #include <functional>
@@ -136,9 +136,8 @@ void CShredder::AddListedFile(const std::string& path, bool lookUp)
     const std::string folder = path.substr(0, baseLength);
     const std::string_view name = std::string_view(path).substr(baseLength);
     FileId id;
-    Refusal why = Refusal::None;
-    const int fd = fs_->OpenFolder(folder, false, why);
-    if (fd >= 0) {
+    if (const Opened opened = fs_->OpenFolder(folder, false); opened.fd.IsOpen()) {
+        const int fd = opened.fd.Get();
         const FileId in = fs_->IdOf(fd);
         // Files listed one by one mostly share their folder: its file system is asked once.
         const auto known = systemFolders_.find(in);
@@ -146,7 +145,6 @@ void CShredder::AddListedFile(const std::string& path, bool lookUp)
                                 ? known->second
                                 : systemFolders_.emplace(in, fs_->FileSystemOf(fd).system).first->second;
         id = fs_->Inspect(fd, name).id;
-        fs_->Close(fd);
         if (system) {
             report_.Add(path, Remains::SystemFileSystem);
             return;
@@ -167,17 +165,12 @@ namespace {
 
 constexpr std::size_t PumpEveryFiles = 8192;
 
-// One folder whose scan is under way: its path, its identity and the entries not yet visited.
-struct ScanFrame {
-    std::string folder;
-    FileId id;
-    FolderListing entries;
-};
-
 // Why a folder below a listed one is not expanded.
-Remains WhyNotEntered(Refusal why)
+Remains WhyNotEntered(const FolderWalk::Item& item)
 {
-    switch (why) {
+    if (item.listed)
+        return Remains::FolderUnreadable;
+    switch (item.why) {
     case Refusal::OtherMount:
         return Remains::OtherFileSystem;
     case Refusal::Changed:
@@ -188,20 +181,6 @@ Remains WhyNotEntered(Refusal why)
 }
 
 } // namespace
-
-// Reads a folder's entries, pumping between batches. A folder that could be
-// read only in part keeps what was read and is reported: the files after the
-// failing read are not destroyed. False when nothing could be read.
-bool CShredder::ListInto(int fd, std::string_view folder, FolderListing& entries)
-{
-    const Listed listed = fs_->ListFolder(fd, entries, [this] {
-        view_->Pump();
-        return !Stop;
-    });
-    if (listed == Listed::Cut)
-        report_.Add(folder, Remains::FolderUnreadable);
-    return listed != Listed::Nothing;
-}
 
 // False when the folder was read already, under this spelling or another:
 // through a link on the user's way to it, or as a folder below another entry.
@@ -219,92 +198,56 @@ bool CShredder::ListedOnItsOwn(FileId folder, std::string_view name) const
     return files != listedFiles_.end() && files->second.contains(std::string(name));
 }
 
-// Depth first, with the paths below a subfolder at the place where it was met.
-// An explicit stack instead of recursion: any depth, with a bounded number of
-// folders open. Each subfolder is opened from its parent by its bare name, so
-// a link or another mount below the listed folder is never entered.
-// Messages are pumped once for every folder whose scan ends or cannot start,
-// never for a folder left because of a stop.
+// What expansion does with the walk's steps: a listed folder on a system file
+// system is left whole, a folder read before is not read again, a file
+// listed on its own comes where it was listed, and what cannot be read is
+// reported. Messages are pumped once for every folder whose scan ends or
+// cannot start, and every so many files; a stop ends the scan at once.
 void CShredder::ScanFolder(const std::string& folder, PathList& target, bool lookUp)
 {
-    FolderPath path(*fs_);
-    std::vector<ScanFrame> frames(1);
-    frames[0].folder = folder;
-    Refusal why = path.OpenBase(folder, true);
-    if (why == Refusal::None && fs_->FileSystemOf(path.Deepest(why)).system) {
-        report_.Add(folder, Remains::SystemFileSystem);
+    FolderWalk walk(*fs_, folder, [this] {
         view_->Pump();
-        return;
-    }
-    if (why == Refusal::None && !FirstTimeHere(path.DeepestId()))
-        return;
-    if (why != Refusal::None || !ListInto(path.Deepest(why), folder, frames[0].entries)) {
-        report_.Add(folder, Remains::FolderUnreadable);
-        view_->Pump();
-        return;
-    }
-    frames[0].id = path.DeepestId();
-    target.StartBase({folder.size(), true});
-    // Every folder is reached once, by its own name in its parent, so its
-    // paths are new unless the folder repeats a name: from there on, look up.
-    lookUp = lookUp || !frames[0].entries.NamesAreDistinct([this] { view_->Pump(); });
-    std::size_t depth = 1;
+        return !Stop;
+    });
     std::size_t sincePump = 0;
-    const auto leave = [&] {
-        if (--depth > 0)
-            path.Up();
-    };
-    while (depth > 0) {
-        ScanFrame& frame = frames[depth - 1];
-        std::string_view name;
-        bool isFolder = false;
-        FileId id;
-        if (!frame.entries.Next(name, isFolder, id)) {
-            leave();
-            view_->Pump();
-            continue;
-        }
-        if (Stop) {
-            leave();
-            continue;
-        }
-        if (!isFolder) {
-            if (ListedOnItsOwn(frame.id, name))
-                continue;
-            if (lookUp)
-                target.Append(frame.folder, name, id);
+    while (!Stop) {
+        const FolderWalk::Item item = walk.Next();
+        switch (item.step) {
+        case FolderWalk::Step::End:
+            return;
+        case FolderWalk::Step::Folder:
+            if (item.listed && fs_->FileSystemOf(item.fd).system) {
+                report_.Add(folder, Remains::SystemFileSystem);
+                view_->Pump();
+                return;
+            }
+            if (!FirstTimeHere(item.folderId))
+                walk.Skip();
+            else if (item.listed)
+                target.StartBase({folder.size(), true});
+            break;
+        case FolderWalk::Step::File:
+            if (ListedOnItsOwn(item.folderId, item.name))
+                break;
+            if (lookUp || walk.NamesRepeated())
+                target.Append(item.folder, item.name, item.id);
             else
-                target.AppendNew(frame.folder, name, id);
+                target.AppendNew(item.folder, item.name, item.id);
             if (++sincePump == PumpEveryFiles) { // a folder of a million files is not one long silence
                 sincePump = 0;
                 view_->Pump();
             }
-            continue;
-        }
-        std::string child = frame.folder;
-        child.append(name).push_back('/');
-        why = path.Down(name);
-        if (why != Refusal::None) {
-            report_.Add(child, WhyNotEntered(why));
+            break;
+        case FolderWalk::Step::Cut:
+            report_.Add(item.folder, Remains::FolderUnreadable);
+            break;
+        case FolderWalk::Step::Refused:
+            report_.Add(item.folder, WhyNotEntered(item));
             view_->Pump();
-            continue;
-        }
-        if (!FirstTimeHere(path.DeepestId())) {
-            path.Up();
-            continue;
-        }
-        if (frames.size() == depth)
-            frames.emplace_back();
-        ScanFrame& next = frames[depth];
-        next.folder = std::move(child);
-        next.id = path.DeepestId();
-        if (!ListInto(path.Deepest(why), next.folder, next.entries)) {
-            report_.Add(next.folder, Remains::FolderUnreadable);
-            path.Up();
+            break;
+        case FolderWalk::Step::Left:
             view_->Pump();
-            continue;
+            break;
         }
-        lookUp = lookUp || !next.entries.NamesAreDistinct([this] { view_->Pump(); });
-        ++depth;
     }
 }

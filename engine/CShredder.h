@@ -15,7 +15,6 @@ namespace sorvex {
 class EntrySource;
 class FolderPath;
 class LandingCheck;
-class OpenFile;
 class RunView;
 } // namespace sorvex
 
@@ -28,6 +27,11 @@ enum WipeMethod : int { MethodFast = 1, MethodBalanced = 2, MethodThorough = 3, 
 // the list is touched: every file is reached again name by name from its
 // listed folder, never through a link or into another mount, and only while
 // it is still the file that was found there.
+//
+// Where it is: CShredder.cpp holds the run (Run) and the expansion of the
+// list (BuildFileList, and ScanFolder over the walk of engine/FolderWalk.h);
+// Methods.cpp holds the four methods: each file reached again (Reach),
+// overwritten in passes and removed, the stop, and the report's last touches.
 class CShredder {
 public:
     CShredder();
@@ -77,14 +81,13 @@ private:
     };
 
     void AddListedFile(const std::string& path, bool lookUp);
-    bool ListInto(int fd, std::string_view folder, sorvex::FolderListing& entries);
     bool FirstTimeHere(sorvex::FileId folder);
     bool ListedOnItsOwn(sorvex::FileId folder, std::string_view name) const;
     Treatment Reach(std::size_t index, sorvex::FolderPath& folders, Reached& file);
     Treatment Unreachable(std::string_view path, sorvex::Refusal why);
-    int OpenForWriting(std::string_view path, const Reached& file);
+    sorvex::UniqueFd OpenForWriting(std::string_view path, const Reached& file);
     void WipeInPasses(int passes, const sorvex::Block& pattern);
-    bool OverwriteInPasses(std::string_view path, const Reached& file, sorvex::OpenFile& open, int passes,
+    bool OverwriteInPasses(std::string_view path, const Reached& file, sorvex::UniqueFd& open, int passes,
                            const sorvex::BlockRun& run);
     void WriteBlocks(std::string_view path, int fd, const sorvex::BlockRun& run, std::int64_t first, std::int64_t count,
                      std::int64_t size);
@@ -94,7 +97,7 @@ private:
         std::int64_t waited = 0; // the bytes below are on the medium
     };
     void SendOn(int fd, WriteOut& out, std::int64_t writtenTo);
-    void StopSequence(sorvex::OpenFile& open, std::string_view path, const Reached& file, sorvex::LandingCheck& landing,
+    void StopSequence(sorvex::UniqueFd& open, std::string_view path, const Reached& file, sorvex::LandingCheck& landing,
                       bool firstPass, bool passEnded);
     void RemoveName(std::string_view path, const Reached& file);
     bool StopAfterFile();

@@ -6,24 +6,16 @@ namespace sorvex {
 
 void FolderPath::Clear()
 {
-    for (Level& level : levels_) {
-        if (level.fd >= 0)
-            fs_.Close(level.fd);
-    }
     levels_.clear();
     open_ = 0;
 }
 
-Refusal FolderPath::OpenBase(const std::string& path, bool listed)
+FolderPath::Borrowed FolderPath::OpenBase(const std::string& path, bool listed)
 {
     Clear();
     base_ = path;
     listed_ = listed;
-    Refusal why = Refusal::None;
-    const int fd = fs_.OpenFolder(path, listed, why);
-    if (fd >= 0)
-        Push({}, fd);
-    return why;
+    return Push({}, fs_.OpenFolder(path, listed));
 }
 
 bool FolderPath::IsAt(std::string_view base, bool listed) const
@@ -31,20 +23,23 @@ bool FolderPath::IsAt(std::string_view base, bool listed) const
     return !levels_.empty() && base == base_ && listed == listed_;
 }
 
-void FolderPath::Push(std::string_view name, int fd)
+FolderPath::Borrowed FolderPath::Push(std::string_view name, Opened opened)
 {
-    levels_.push_back({std::string(name), fs_.IdOf(fd), 0, fd});
+    if (!opened.fd.IsOpen())
+        return {-1, opened.why};
+    const int fd = opened.fd.Get();
+    levels_.push_back({std::string(name), fs_.IdOf(fd), 0, std::move(opened.fd)});
     ++open_;
     KeepFewOpen();
+    return {fd};
 }
 
 // Lets go of the shallowest descriptors but the base's and the deepest's.
 void FolderPath::KeepFewOpen()
 {
     for (std::size_t i = 1; open_ > MaxOpen && i + 1 < levels_.size(); ++i) {
-        if (levels_[i].fd >= 0) {
-            fs_.Close(levels_[i].fd);
-            levels_[i].fd = -1;
+        if (levels_[i].fd.IsOpen()) {
+            levels_[i].fd.Reset();
             --open_;
         }
     }
@@ -53,8 +48,8 @@ void FolderPath::KeepFewOpen()
 bool FolderPath::OnDeepestMount(const Node& node)
 {
     Level& deepest = levels_.back();
-    if (deepest.mount == 0 && deepest.fd >= 0)
-        deepest.mount = fs_.MountOf(deepest.fd);
+    if (deepest.mount == 0 && deepest.fd.IsOpen())
+        deepest.mount = fs_.MountOf(deepest.fd.Get());
     if (deepest.mount != 0 && node.mount != 0)
         return node.mount == deepest.mount;
     return node.id.dev == deepest.id.dev;
@@ -63,54 +58,47 @@ bool FolderPath::OnDeepestMount(const Node& node)
 Refusal FolderPath::Reopen(std::size_t level)
 {
     std::size_t from = level;
-    while (levels_[from].fd < 0)
+    while (!levels_[from].fd.IsOpen())
         --from; // the base is always open
     for (std::size_t i = from + 1; i <= level; ++i) {
-        Refusal why = Refusal::None;
-        const int fd = fs_.OpenSubfolder(levels_[i - 1].fd, levels_[i].name, why);
-        if (fd < 0)
-            return why;
-        if (!(fs_.IdOf(fd) == levels_[i].id)) {
-            fs_.Close(fd);
+        Opened opened = fs_.OpenSubfolder(levels_[i - 1].fd.Get(), levels_[i].name);
+        if (!opened.fd.IsOpen())
+            return opened.why;
+        if (!(fs_.IdOf(opened.fd.Get()) == levels_[i].id))
             return Refusal::Changed;
-        }
-        levels_[i].fd = fd;
+        levels_[i].fd = std::move(opened.fd);
         ++open_;
     }
     KeepFewOpen();
     return Refusal::None;
 }
 
-int FolderPath::Deepest(Refusal& why)
+FolderPath::Borrowed FolderPath::Deepest()
 {
-    why = Refusal::None;
-    if (levels_.back().fd < 0)
-        why = Reopen(levels_.size() - 1);
-    return levels_.back().fd;
+    if (!levels_.back().fd.IsOpen()) {
+        const Refusal why = Reopen(levels_.size() - 1);
+        if (why != Refusal::None)
+            return {-1, why};
+    }
+    return {levels_.back().fd.Get()};
 }
 
-Refusal FolderPath::Down(std::string_view name)
+FolderPath::Borrowed FolderPath::Down(std::string_view name)
 {
-    Refusal why = Refusal::None;
-    const int parent = Deepest(why);
-    if (parent < 0)
-        return why;
-    const int fd = fs_.OpenSubfolder(parent, name, why);
-    if (fd >= 0)
-        Push(name, fd);
-    return why;
+    const Borrowed parent = Deepest();
+    if (parent.fd < 0)
+        return parent;
+    return Push(name, fs_.OpenSubfolder(parent.fd, name));
 }
 
 void FolderPath::Up()
 {
-    if (levels_.back().fd >= 0) {
-        fs_.Close(levels_.back().fd);
+    if (levels_.back().fd.IsOpen())
         --open_;
-    }
     levels_.pop_back();
 }
 
-Refusal FolderPath::GoTo(std::string_view below)
+FolderPath::Borrowed FolderPath::GoTo(std::string_view below)
 {
     // How many of the folders held now lie on the way to below.
     std::size_t shared = 1;
@@ -126,12 +114,12 @@ Refusal FolderPath::GoTo(std::string_view below)
         Up();
     while (at < below.size()) {
         const std::size_t end = std::min(below.find('/', at), below.size());
-        const Refusal why = Down(below.substr(at, end - at));
-        if (why != Refusal::None)
-            return why;
+        const Borrowed down = Down(below.substr(at, end - at));
+        if (down.fd < 0)
+            return down;
         at = end + 1;
     }
-    return Refusal::None;
+    return Deepest();
 }
 
 } // namespace sorvex

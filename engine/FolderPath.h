@@ -19,24 +19,29 @@ namespace sorvex {
 class FolderPath {
 public:
     explicit FolderPath(FileServices& fs) : fs_(fs) {}
-    ~FolderPath() { Clear(); }
     FolderPath(const FolderPath&) = delete;
     FolderPath& operator=(const FolderPath&) = delete;
 
+    // The deepest folder's descriptor, which the path keeps owning, or why
+    // there is none.
+    struct Borrowed {
+        int fd = -1;
+        Refusal why = Refusal::None;
+    };
     // Starts over at a base folder (see FileServices::OpenFolder).
-    Refusal OpenBase(const std::string& path, bool listed);
+    Borrowed OpenBase(const std::string& path, bool listed);
     bool IsAt(std::string_view base, bool listed) const;
     // Goes down into the folder called name in the deepest one.
-    Refusal Down(std::string_view name);
+    Borrowed Down(std::string_view name);
     void Up();
     // Goes to the folder below the base that below names ("a/b/", or "" for
     // the base itself), keeping what the way there shares with the way here.
-    Refusal GoTo(std::string_view below);
+    Borrowed GoTo(std::string_view below);
     std::size_t Depth() const { return levels_.empty() ? 0 : levels_.size() - 1; }
     bool Empty() const { return levels_.empty(); }
 
-    // The deepest folder's descriptor, opened again if it was let go; -1 and why when it cannot be.
-    int Deepest(Refusal& why);
+    // The deepest folder's descriptor, opened again if it was let go.
+    Borrowed Deepest();
     FileId DeepestId() const { return levels_.back().id; }
     // True when node, found in the deepest folder (open), is on that
     // folder's mount: told by mount ids, by device only where a mount id is
@@ -51,10 +56,10 @@ private:
         std::string name;
         FileId id;
         std::uint64_t mount = 0; // asked for when first needed
-        int fd = -1;
+        UniqueFd fd; // let go of when the chain is deep
     };
     Refusal Reopen(std::size_t level);
-    void Push(std::string_view name, int fd);
+    Borrowed Push(std::string_view name, Opened opened);
     void KeepFewOpen();
 
     FileServices& fs_;

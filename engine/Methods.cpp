@@ -4,7 +4,6 @@
 #include "engine/FolderPath.h"
 #include "engine/Holes.h"
 #include "engine/Landing.h"
-#include "engine/OpenFile.h"
 #include "engine/RunView.h"
 
 #include <algorithm>
@@ -50,12 +49,11 @@ CShredder::Treatment CShredder::Reach(std::size_t index, FolderPath& folders, Re
     const std::string_view path = Files[index];
     const PathList::Base base = Files.BaseOf(index);
     const std::string_view basePath = path.substr(0, base.length);
-    Refusal why = Refusal::None;
     if (!folders.IsAt(basePath, base.listedFolder)) { // the same base as the file before, mostly
-        why = folders.OpenBase(std::string(basePath), base.listedFolder);
-        if (why != Refusal::None)
-            return Unreachable(path, why);
-        baseFileSystem_ = fs_->FileSystemOf(folders.Deepest(why));
+        const FolderPath::Borrowed opened = folders.OpenBase(std::string(basePath), base.listedFolder);
+        if (opened.fd < 0)
+            return Unreachable(path, opened.why);
+        baseFileSystem_ = fs_->FileSystemOf(opened.fd);
     }
     if (baseFileSystem_.system) {
         report_.Add(path, Remains::SystemFileSystem);
@@ -63,10 +61,10 @@ CShredder::Treatment CShredder::Reach(std::size_t index, FolderPath& folders, Re
     }
     const std::string_view below = path.substr(base.length);
     const std::size_t nameAt = below.rfind('/') + 1; // 0 where there is none
-    why = folders.GoTo(below.substr(0, nameAt));
-    file.folder = why == Refusal::None ? folders.Deepest(why) : -1;
-    if (file.folder < 0)
-        return Unreachable(path, why);
+    const FolderPath::Borrowed folder = folders.GoTo(below.substr(0, nameAt));
+    if (folder.fd < 0)
+        return Unreachable(path, folder.why);
+    file.folder = folder.fd;
     file.name = below.substr(nameAt);
     file.id = Files.IdOf(index);
     file.inPlace = baseFileSystem_.overwritesInPlace;
@@ -104,14 +102,13 @@ CShredder::Treatment CShredder::Unreachable(std::string_view path, Refusal why)
     return Treatment::Skip;
 }
 
-// -1 when the file is to be left alone after all (it is then in the report).
-int CShredder::OpenForWriting(std::string_view path, const Reached& file)
+// Not open when the file is to be left alone after all (it is then in the report).
+UniqueFd CShredder::OpenForWriting(std::string_view path, const Reached& file)
 {
-    Refusal why = Refusal::None;
-    const int fd = fs_->OpenForWriting(file.folder, file.name, file.id, why);
-    if (fd < 0)
-        Unreachable(path, why);
-    return fd;
+    Opened opened = fs_->OpenForWriting(file.folder, file.name, file.id);
+    if (!opened.fd.IsOpen())
+        Unreachable(path, opened.why);
+    return std::move(opened.fd);
 }
 
 void CShredder::RemoveName(std::string_view path, const Reached& file)
@@ -194,11 +191,11 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
         Reached file;
         const Treatment treatment = Reach(i, folders, file);
         view_->SetPosition(Bar::File, 0);
-        OpenFile open(*fs_);
+        UniqueFd open;
         if (treatment == Treatment::Overwrite) {
-            open.Adopt(OpenForWriting(path, file));
+            open = OpenForWriting(path, file);
             if (open.IsOpen())
-                ReportOtherHomes(path, file, open.Fd());
+                ReportOtherHomes(path, file, open.Get());
             if (open.IsOpen() && !OverwriteInPasses(path, file, open, passes, run))
                 return; // stopped: the stop sequence has ended the method
             if (open.IsOpen())
@@ -208,7 +205,7 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
         view_->Pump();
         if (treatment == Treatment::NameOnly || open.IsOpen())
             RemoveName(path, file);
-        open.Close(); // after the name: see StopSequence
+        open.Reset(); // after the name: see StopSequence
         if (StopAfterFile())
             return;
     }
@@ -233,10 +230,10 @@ void ReportLanding(RunReport& report, std::string_view path, const LandingCheck&
 // system call, each run followed by the pump and a look at "Стоп", and the
 // data is sent on to the medium as the pass goes, so the flush that ends it
 // has little left to wait for.
-bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, OpenFile& open, int passes,
+bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, UniqueFd& open, int passes,
                                   const BlockRun& run)
 {
-    const int fd = open.Fd();
+    const int fd = open.Get();
     LandingCheck landing;
     const std::int64_t runBlocks = static_cast<std::int64_t>(run.size() / BlockSize);
     for (int pass = 0; pass < passes; ++pass) {
@@ -318,18 +315,18 @@ void CShredder::SendOn(int fd, WriteOut& out, std::int64_t writtenTo)
 // closing it afterwards leaves that to the file services.
 // passEnded: the stop came after the last blocks of a pass, which then counts
 // in full once flushed; a first pass stopped before its end leaves old bytes.
-void CShredder::StopSequence(OpenFile& open, std::string_view path, const Reached& file, LandingCheck& landing,
+void CShredder::StopSequence(UniqueFd& open, std::string_view path, const Reached& file, LandingCheck& landing,
                              bool firstPass, bool passEnded)
 {
     Stop = false;
     view_->Fill(Bar::Overall);
     view_->Fill(Bar::File);
     // What was overwritten must reach the medium before the name goes.
-    if (fs_->Flush(open.Fd()) && passEnded)
-        landing.AfterPass(*fs_, open.Fd());
+    if (fs_->Flush(open.Get()) && passEnded)
+        landing.AfterPass(*fs_, open.Get());
     const bool partlyWritten = firstPass && !passEnded;
     RemoveName(path, file);
-    open.Close();
+    open.Reset();
     if (partlyWritten)
         report_.Add(path, Remains::Stopped);
     else

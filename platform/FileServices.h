@@ -3,6 +3,7 @@
 #include "platform/Extents.h"
 #include "platform/FileId.h"
 #include "platform/FolderListing.h"
+#include "platform/UniqueFd.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -60,6 +61,12 @@ enum class Refusal {
     Failed, // anything else
 };
 
+// A descriptor just opened, or why there is none.
+struct Opened {
+    UniqueFd fd;
+    Refusal why = Refusal::None;
+};
+
 // What the file system holding a folder is, as far as a run must know.
 struct FileSystemInfo {
     // The kernel's own (proc, sysfs, devtmpfs, cgroup, ...): never written.
@@ -83,11 +90,11 @@ public:
     // Opens a folder by path for reading its entries and as the base of what
     // is reached below it. With lastIsListed, the path's last name must be
     // the folder itself, not a link (the names before it are the user's way
-    // there and may be links). -1, and why, when it cannot.
-    virtual int OpenFolder(const std::string& path, bool lastIsListed, Refusal& why) = 0;
+    // there and may be links).
+    virtual Opened OpenFolder(const std::string& path, bool lastIsListed) = 0;
     // Opens the folder called name in the folder parent: no link anywhere,
-    // no other mount. -1, and why, when it cannot.
-    virtual int OpenSubfolder(int parent, std::string_view name, Refusal& why) = 0;
+    // no other mount.
+    virtual Opened OpenSubfolder(int parent, std::string_view name) = 0;
     // Reads every entry of an open folder except "." and ".." (hidden ones
     // included) in the order the system reports them, each with the identity
     // a look at it by name gives. A read error part-way keeps what was read
@@ -108,8 +115,8 @@ public:
     // byte, without truncating it, giving its owner write permission first.
     // Only a regular file that is still the file expected is ever opened for
     // writing; a device or FIFO is never opened at all. Holds an exclusive
-    // lock on it until Close. -1, and why, when it cannot.
-    virtual int OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why) = 0;
+    // lock on it until it is closed.
+    virtual Opened OpenForWriting(int folder, std::string_view name, FileId expected) = 0;
     virtual std::int64_t Size(int fd) = 0; // -1 on failure
     // Writes at offset; bytes written (may be fewer than count) or -1.
     virtual long Write(int fd, const void* data, std::size_t count, std::int64_t offset) = 0;
@@ -121,7 +128,9 @@ public:
     // Where the file's data lies on the device: false, with out empty, when
     // the file system does not say.
     virtual bool ReadExtents(int fd, ExtentMap& out) = 0;
-    virtual void Close(int fd) = 0; // also releases the lock
+    // Closes a descriptor these services opened (also releasing its lock);
+    // called by the UniqueFd that owns it, never by hand.
+    virtual void Close(int fd) = 0;
 
     // Whether old bytes of the file open as fd, called name in folder, may
     // survive elsewhere whatever is written to it.
@@ -141,6 +150,13 @@ public:
     // Monotonic milliseconds, wrapping at 32 bits: compare by subtraction.
     virtual std::uint32_t TickCount() = 0;
 };
+
+// The same descriptor, closed from now on through owner: what services hand
+// out is closed through the services the engine was given.
+inline Opened HandedTo(FileServices& owner, Opened opened)
+{
+    return {UniqueFd(owner, opened.fd.Release()), opened.why};
+}
 
 // The real services of this system, shared by the whole program.
 FileServices& SystemServices();

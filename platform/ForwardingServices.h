@@ -10,13 +10,13 @@ class ForwardingServices : public FileServices {
 public:
     explicit ForwardingServices(FileServices& real) : real_(real) {}
 
-    int OpenFolder(const std::string& path, bool lastIsListed, Refusal& why) override
+    Opened OpenFolder(const std::string& path, bool lastIsListed) override
     {
-        return real_.OpenFolder(path, lastIsListed, why);
+        return HandedTo(*this, real_.OpenFolder(path, lastIsListed));
     }
-    int OpenSubfolder(int parent, std::string_view name, Refusal& why) override
+    Opened OpenSubfolder(int parent, std::string_view name) override
     {
-        return real_.OpenSubfolder(parent, name, why);
+        return HandedTo(*this, real_.OpenSubfolder(parent, name));
     }
     Listed ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches = {}) override
     {
@@ -26,9 +26,9 @@ public:
     std::uint64_t MountOf(int fd) override { return real_.MountOf(fd); }
     FileSystemInfo FileSystemOf(int fd) override { return real_.FileSystemOf(fd); }
     Node Inspect(int folder, std::string_view name) override { return real_.Inspect(folder, name); }
-    int OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why) override
+    Opened OpenForWriting(int folder, std::string_view name, FileId expected) override
     {
-        return real_.OpenForWriting(folder, name, expected, why);
+        return HandedTo(*this, real_.OpenForWriting(folder, name, expected));
     }
     std::int64_t Size(int fd) override { return real_.Size(fd); }
     long Write(int fd, const void* data, std::size_t count, std::int64_t offset) override

@@ -1,5 +1,7 @@
 #include "platform/Identity.h"
 
+#include "platform/UniqueFd.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -35,15 +37,14 @@ std::uint64_t MountByFdinfo(int fd)
 {
     if (RefusedForTests().fdinfo)
         return 0;
-    const int info = ::open(("/proc/self/fdinfo/" + std::to_string(fd)).c_str(), O_RDONLY | O_CLOEXEC);
-    if (info < 0)
+    const UniqueFd info(::open(("/proc/self/fdinfo/" + std::to_string(fd)).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!info.IsOpen())
         return 0;
     char text[1024]; // "pos:", "flags:" and "mnt_id:" come first
     ssize_t filled;
     do {
-        filled = ::read(info, text, sizeof text);
+        filled = ::read(info.Get(), text, sizeof text);
     } while (filled < 0 && errno == EINTR);
-    ::close(info);
     return filled > 0 ? MountIdInFdinfo({text, static_cast<std::size_t>(filled)}) : 0;
 }
 

@@ -130,10 +130,9 @@ Refusal RefusalOf(int error)
     }
 }
 
-int Fail(Refusal& why, int error)
+Opened Refused(int error)
 {
-    why = RefusalOf(error);
-    return -1;
+    return {UniqueFd(), RefusalOf(error)};
 }
 
 // The path without the separators it ends in (but "/" itself): the kernel
@@ -176,33 +175,31 @@ long OpenAt2(int parent, const char* name, int flags)
 // Without openat2, O_NOFOLLOW still refuses a link, and a mount crossing (a
 // bind mount of the same file system too) is told by the mount ids of parent
 // and child. Where no mount id can be had, nothing is entered.
-int OpenBelowByMount(int parent, const char* name, int flags, Refusal& why)
+Opened OpenBelowByMount(int parent, const char* name, int flags)
 {
-    const int fd = ::openat(parent, name, flags | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return Fail(why, errno);
+    UniqueFd fd(::openat(parent, name, flags | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.IsOpen())
+        return Refused(errno);
     const std::uint64_t above = MountIdOf(parent);
-    if (above == 0 || above != MountIdOf(fd)) {
-        ::close(fd);
-        return Fail(why, EXDEV);
-    }
-    return fd;
+    if (above == 0 || above != MountIdOf(fd.Get()))
+        return Refused(EXDEV);
+    return {std::move(fd)};
 }
 
 // Opens the name below parent without following a link anywhere or entering
 // another mount: by openat2, or where the system refuses that call, by the
 // way round it.
-int OpenBelow(int parent, std::string_view name, int flags, Refusal& why)
+Opened OpenBelow(int parent, std::string_view name, int flags)
 {
     if (!IsBareName(name))
-        return Fail(why, ELOOP);
+        return Refused(ELOOP);
     const std::string bare(name);
     const long fd = OpenAt2(parent, bare.c_str(), flags);
     if (fd >= 0)
-        return static_cast<int>(fd);
+        return {UniqueFd(static_cast<int>(fd))};
     if (!IsRefusal(errno))
-        return Fail(why, errno);
-    return OpenBelowByMount(parent, bare.c_str(), flags, why);
+        return Refused(errno);
+    return OpenBelowByMount(parent, bare.c_str(), flags);
 }
 
 NodeKind KindOf(mode_t mode)
@@ -244,20 +241,18 @@ bool MakeWritable(int pathFd, const struct stat& st)
 // Opens for writing the very inode pathFd names. Without /proc, the name is
 // opened again, still never following a link and refusing to wait on a FIFO,
 // and must still be the inode found.
-int ReopenForWriting(int folder, const std::string& name, int pathFd, FileId expected)
+Opened ReopenForWriting(int folder, const std::string& name, int pathFd, FileId expected)
 {
     constexpr int Flags = O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
-    int fd = ::open(HandlePath(pathFd).c_str(), Flags);
-    if (fd >= 0 || errno != ENOENT)
-        return fd;
-    fd = ::openat(folder, name.c_str(), Flags | O_NOFOLLOW);
+    UniqueFd fd(::open(HandlePath(pathFd).c_str(), Flags));
+    if (!fd.IsOpen() && errno == ENOENT)
+        fd = UniqueFd(::openat(folder, name.c_str(), Flags | O_NOFOLLOW));
+    if (!fd.IsOpen())
+        return Refused(errno);
     struct stat st;
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(IdOfStat(st) == expected))) {
-        ::close(fd);
-        errno = ELOOP;
-        return -1;
-    }
-    return fd;
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || !(IdOfStat(st) == expected))
+        return Refused(ELOOP);
+    return {std::move(fd)};
 }
 
 // The kernel grants a write lease only while nobody else has the file open.
@@ -305,16 +300,18 @@ PosixServices::PosixServices()
     (void)std::signal(SIGIO, SIG_IGN);
 }
 
-int PosixServices::OpenFolder(const std::string& path, bool lastIsListed, Refusal& why)
+Opened PosixServices::OpenFolder(const std::string& path, bool lastIsListed)
 {
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (lastIsListed ? O_NOFOLLOW : 0);
-    const int fd = ::open(WithoutTrailingSeparators(path).c_str(), flags);
-    return fd >= 0 ? fd : Fail(why, errno);
+    UniqueFd fd(*this, ::open(WithoutTrailingSeparators(path).c_str(), flags));
+    if (!fd.IsOpen())
+        return Refused(errno);
+    return {std::move(fd)};
 }
 
-int PosixServices::OpenSubfolder(int parent, std::string_view name, Refusal& why)
+Opened PosixServices::OpenSubfolder(int parent, std::string_view name)
 {
-    return OpenBelow(parent, name, O_RDONLY | O_DIRECTORY, why);
+    return HandedTo(*this, OpenBelow(parent, name, O_RDONLY | O_DIRECTORY));
 }
 
 Listed PosixServices::ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches)
@@ -363,33 +360,29 @@ Node PosixServices::Inspect(int folder, std::string_view name)
 // opened for writing. A device or FIFO put in its place meanwhile is never
 // opened, so opening cannot wake a reader or arm a device. A file refused
 // after all (busy, locked) gets back the mode it had.
-int PosixServices::OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why)
+Opened PosixServices::OpenForWriting(int folder, std::string_view name, FileId expected)
 {
-    const int pathFd = OpenBelow(folder, name, O_PATH, why);
-    if (pathFd < 0)
-        return -1;
+    Opened path = OpenBelow(folder, name, O_PATH);
+    if (!path.fd.IsOpen())
+        return path;
     struct stat st;
-    if (::fstat(pathFd, &st) != 0 || !S_ISREG(st.st_mode) || !(IdOfStat(st) == expected)) {
-        ::close(pathFd);
-        return Fail(why, ELOOP);
-    }
-    const bool madeWritable = MakeWritable(pathFd, st);
+    if (::fstat(path.fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || !(IdOfStat(st) == expected))
+        return Refused(ELOOP);
+    const bool madeWritable = MakeWritable(path.fd.Get(), st);
     const mode_t mode = st.st_mode & 07777;
-    const int fd = ReopenForWriting(folder, std::string(name), pathFd, expected);
-    const int openError = errno;
-    if (fd < 0 && madeWritable)
-        (void)::chmod(HandlePath(pathFd).c_str(), mode);
-    ::close(pathFd); // before the lease check, which it would disturb
-    if (fd < 0)
-        return Fail(why, openError);
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || OpenElsewhere(fd)) {
+    Opened file = ReopenForWriting(folder, std::string(name), path.fd.Get(), expected);
+    if (!file.fd.IsOpen() && madeWritable)
+        (void)::chmod(HandlePath(path.fd.Get()).c_str(), mode);
+    path.fd.Reset(); // before the lease check, which it would disturb
+    if (!file.fd.IsOpen())
+        return file;
+    if (::flock(file.fd.Get(), LOCK_EX | LOCK_NB) != 0 || OpenElsewhere(file.fd.Get())) {
         if (madeWritable)
-            (void)::fchmod(fd, mode);
-        ::close(fd);
-        return Fail(why, EWOULDBLOCK);
+            (void)::fchmod(file.fd.Get(), mode);
+        return Refused(EWOULDBLOCK);
     }
-    MakeBlocking(fd);
-    return fd;
+    MakeBlocking(file.fd.Get());
+    return HandedTo(*this, std::move(file));
 }
 
 std::int64_t PosixServices::Size(int fd)

@@ -10,14 +10,14 @@ class PosixServices final : public FileServices {
 public:
     PosixServices();
 
-    int OpenFolder(const std::string& path, bool lastIsListed, Refusal& why) override;
-    int OpenSubfolder(int parent, std::string_view name, Refusal& why) override;
+    Opened OpenFolder(const std::string& path, bool lastIsListed) override;
+    Opened OpenSubfolder(int parent, std::string_view name) override;
     Listed ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches = {}) override;
     FileId IdOf(int fd) override;
     std::uint64_t MountOf(int fd) override;
     FileSystemInfo FileSystemOf(int fd) override;
     Node Inspect(int folder, std::string_view name) override;
-    int OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why) override;
+    Opened OpenForWriting(int folder, std::string_view name, FileId expected) override;
     std::int64_t Size(int fd) override;
     long Write(int fd, const void* data, std::size_t count, std::int64_t offset) override;
     void StartWriteOut(int fd, std::int64_t offset, std::int64_t count) override;

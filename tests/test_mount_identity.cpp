@@ -40,9 +40,9 @@ public:
         }
         return node;
     }
-    int OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why) override
+    Opened OpenForWriting(int folder, std::string_view name, FileId expected) override
     {
-        return ObservedServices::OpenForWriting(folder, name, Real(expected), why);
+        return ObservedServices::OpenForWriting(folder, name, Real(expected));
     }
     bool Remove(int folder, std::string_view name, FileId expected) override
     {

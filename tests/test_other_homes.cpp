@@ -202,15 +202,13 @@ TEST_P(Layers, TheOverlaySaysWhetherALowerLayerKeepsAFile)
         mounted.push_back(tree / "upper");
     }
     FileServices& system = SystemServices();
-    Refusal why = Refusal::None;
-    const int folder = system.OpenFolder(tree / "merged/d", true, why);
+    const Opened opened = system.OpenFolder(tree / "merged/d", true);
+    const int folder = opened.fd.Get();
     ASSERT_GE(folder, 0);
     const Node node = system.Inspect(folder, GetParam().name);
-    const int fd = system.OpenForWriting(folder, GetParam().name, node.id, why);
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(system.OldCopyOf(folder, GetParam().name, fd), GetParam().expected);
-    system.Close(fd);
-    system.Close(folder);
+    const Opened file = system.OpenForWriting(folder, GetParam().name, node.id);
+    ASSERT_TRUE(file.fd.IsOpen());
+    EXPECT_EQ(system.OldCopyOf(folder, GetParam().name, file.fd.Get()), GetParam().expected);
 }
 
 struct JournalCase {

@@ -93,18 +93,19 @@ TEST_F(MountCrossings, NoOtherMountIsEnteredByAnyWay)
     };
     for (const Case& c : cases) {
         RefusedForTests() = c.refused;
-        Refusal why = Refusal::None;
-        const int listed = fs.OpenFolder(root_ + "/listed", true, why);
+        const Opened opened = fs.OpenFolder(root_ + "/listed", true);
+        const int listed = opened.fd.Get();
         ASSERT_GE(listed, 0) << c.way;
         for (const char* folder : {"bound", "tmpfs"}) {
-            EXPECT_EQ(fs.OpenSubfolder(listed, folder, why), -1) << c.way << ": " << folder;
-            EXPECT_EQ(why, Refusal::OtherMount) << c.way << ": " << folder;
+            const Opened sub = fs.OpenSubfolder(listed, folder);
+            EXPECT_FALSE(sub.fd.IsOpen()) << c.way << ": " << folder;
+            EXPECT_EQ(sub.why, Refusal::OtherMount) << c.way << ": " << folder;
         }
         struct stat st {};
         ASSERT_EQ(::stat((root_ + "/listed/file").c_str(), &st), 0);
-        EXPECT_EQ(fs.OpenForWriting(listed, "file", {st.st_dev, st.st_ino}, why), -1) << c.way;
-        EXPECT_EQ(why, Refusal::OtherMount) << c.way << ": a file mounted over a file's name";
-        fs.Close(listed);
+        const Opened file = fs.OpenForWriting(listed, "file", {st.st_dev, st.st_ino});
+        EXPECT_FALSE(file.fd.IsOpen()) << c.way;
+        EXPECT_EQ(file.why, Refusal::OtherMount) << c.way << ": a file mounted over a file's name";
     }
     std::ifstream secret(root_ + "/outside/secret");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(secret), {}), "secret");

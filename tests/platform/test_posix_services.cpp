@@ -117,20 +117,13 @@ protected:
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         root_ = pattern;
     }
-    void TearDown() override
-    {
-        if (dir_ >= 0)
-            fs.Close(dir_);
-        std::filesystem::remove_all(root_);
-    }
+    void TearDown() override { std::filesystem::remove_all(root_); }
     // The test's folder, opened as a run opens a listed one.
     int Dir()
     {
-        if (dir_ < 0) {
-            Refusal why = Refusal::None;
-            dir_ = fs.OpenFolder(root_, true, why);
-        }
-        return dir_;
+        if (!dir_.IsOpen())
+            dir_ = fs.OpenFolder(root_, true).fd;
+        return dir_.Get();
     }
     FileId IdOf(const std::string& name)
     {
@@ -139,10 +132,12 @@ protected:
         return {st.st_dev, st.st_ino};
     }
     // Opens name in the test's folder for writing, as the file found there now.
-    int OpenToWrite(const std::string& name, Refusal* why = nullptr)
+    UniqueFd OpenToWrite(const std::string& name, Refusal* why = nullptr)
     {
-        Refusal ignored = Refusal::None;
-        return fs.OpenForWriting(Dir(), name, IdOf(name), why ? *why : ignored);
+        Opened opened = fs.OpenForWriting(Dir(), name, IdOf(name));
+        if (why != nullptr)
+            *why = opened.why;
+        return std::move(opened.fd);
     }
 
     std::string At(const std::string& name) const { return root_ + "/" + name; }
@@ -169,7 +164,7 @@ protected:
 
     sorvex::FileServices& fs = sorvex::SystemServices();
     std::string root_;
-    int dir_ = -1;
+    UniqueFd dir_;
 };
 
 TEST_F(PosixServicesTest, ListsHiddenEntriesWithoutDotsAndNeverCallsALinkAFolder)
@@ -208,15 +203,11 @@ TEST_F(PosixServicesTest, NamesThatAreNotUtf8WorkByteForByte)
     FolderListing out;
     ASSERT_EQ(fs.ListFolder(Dir(), out), Listed::Whole);
     EXPECT_EQ(SortedEntries(out), (Entries{{badFolder, true}}));
-    Refusal why = Refusal::None;
-    const int sub = fs.OpenSubfolder(Dir(), badFolder, why);
-    ASSERT_GE(sub, 0);
-    ASSERT_EQ(fs.ListFolder(sub, out), Listed::Whole);
+    const Opened sub = fs.OpenSubfolder(Dir(), badFolder);
+    ASSERT_TRUE(sub.fd.IsOpen());
+    ASSERT_EQ(fs.ListFolder(sub.fd.Get(), out), Listed::Whole);
     EXPECT_EQ(SortedEntries(out), (Entries{{badFile, false}}));
-    const int fd = fs.OpenForWriting(sub, badFile, IdOf(badFolder + "/" + badFile), why);
-    EXPECT_GE(fd, 0);
-    fs.Close(fd);
-    fs.Close(sub);
+    EXPECT_TRUE(fs.OpenForWriting(sub.fd.Get(), badFile, IdOf(badFolder + "/" + badFile)).fd.IsOpen());
 }
 
 // A listed folder is opened by the user's path, but its own last name must
@@ -227,27 +218,22 @@ TEST_F(PosixServicesTest, ListedFolderIsNeverALinkToOne)
     File("real/inside");
     const std::string linkPath = Link("link", "real");
     for (const std::string& asked : {linkPath, linkPath + "/", linkPath + "//"}) {
-        Refusal why = Refusal::None;
-        EXPECT_EQ(fs.OpenFolder(asked, true, why), -1) << asked;
-        EXPECT_EQ(why, Refusal::Changed);
-        const int followed = fs.OpenFolder(asked, false, why);
-        EXPECT_GE(followed, 0) << "the folder of a listed file may be reached through a link";
-        fs.Close(followed);
+        const Opened listed = fs.OpenFolder(asked, true);
+        EXPECT_FALSE(listed.fd.IsOpen()) << asked;
+        EXPECT_EQ(listed.why, Refusal::Changed);
+        EXPECT_TRUE(fs.OpenFolder(asked, false).fd.IsOpen())
+            << "the folder of a listed file may be reached through a link";
     }
-    Refusal why = Refusal::None;
-    const int real = fs.OpenFolder(At("real/"), true, why);
-    ASSERT_GE(real, 0);
+    const Opened real = fs.OpenFolder(At("real/"), true);
+    ASSERT_TRUE(real.fd.IsOpen());
     FolderListing out;
-    ASSERT_EQ(fs.ListFolder(real, out), Listed::Whole);
+    ASSERT_EQ(fs.ListFolder(real.fd.Get(), out), Listed::Whole);
     EXPECT_EQ(SortedEntries(out), (Entries{{"inside", false}}));
-    fs.Close(real);
 
-    EXPECT_EQ(fs.OpenFolder(At("missing"), true, why), -1);
-    EXPECT_EQ(why, Refusal::Missing);
-    EXPECT_EQ(fs.OpenFolder(File("plain"), true, why), -1);
-    EXPECT_EQ(why, Refusal::Changed);
+    EXPECT_EQ(fs.OpenFolder(At("missing"), true).why, Refusal::Missing);
+    EXPECT_EQ(fs.OpenFolder(File("plain"), true).why, Refusal::Changed);
     const std::string pipe = Fifo("pipe");
-    EXPECT_EQ(ExitCodeInChild([&] { return fs.OpenFolder(pipe, true, why) < 0 ? 0 : 1; }), 0) << "never waits";
+    EXPECT_EQ(ExitCodeInChild([&] { return fs.OpenFolder(pipe, true).fd.IsOpen() ? 1 : 0; }), 0) << "never waits";
 }
 
 // Below a listed folder only a real folder is entered: by its bare name,
@@ -266,15 +252,13 @@ TEST_F(PosixServicesTest, SubfolderIsOnlyARealFolderByItsBareName)
                    {"missing", Refusal::Missing},     {"..", Refusal::Changed},    {".", Refusal::Changed},
                    {"real/deeper", Refusal::Changed}, {"", Refusal::Changed}};
     for (const auto& name : refused) {
-        Refusal why = Refusal::None;
-        EXPECT_EQ(fs.OpenSubfolder(Dir(), name.name, why), -1) << name.name;
-        EXPECT_EQ(why, name.why) << name.name;
+        const Opened sub = fs.OpenSubfolder(Dir(), name.name);
+        EXPECT_FALSE(sub.fd.IsOpen()) << name.name;
+        EXPECT_EQ(sub.why, name.why) << name.name;
     }
-    Refusal why = Refusal::None;
-    const int real = fs.OpenSubfolder(Dir(), "real", why);
-    ASSERT_GE(real, 0);
-    EXPECT_EQ(fs.IdOf(real), IdOf("real"));
-    fs.Close(real);
+    const Opened real = fs.OpenSubfolder(Dir(), "real");
+    ASSERT_TRUE(real.fd.IsOpen());
+    EXPECT_EQ(fs.IdOf(real.fd.Get()), IdOf("real"));
 }
 
 TEST_F(PosixServicesTest, SubfolderIsNeverAnotherMount)
@@ -284,9 +268,9 @@ TEST_F(PosixServicesTest, SubfolderIsNeverAnotherMount)
     const std::string mounted = Folder("mounted");
     if (std::system(("mount -t tmpfs none " + mounted + " 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "tmpfs cannot be mounted here";
-    Refusal why = Refusal::None;
-    EXPECT_EQ(fs.OpenSubfolder(Dir(), "mounted", why), -1);
-    EXPECT_EQ(why, Refusal::OtherMount);
+    const Opened sub = fs.OpenSubfolder(Dir(), "mounted");
+    EXPECT_FALSE(sub.fd.IsOpen());
+    EXPECT_EQ(sub.why, Refusal::OtherMount);
     EXPECT_EQ(std::system(("umount " + mounted).c_str()), 0);
 }
 
@@ -330,7 +314,8 @@ TEST_F(PosixServicesTest, InspectReportsKindIdentityAndLinkCountWithoutFollowing
 TEST_F(PosixServicesTest, OpenStartsAtTheFirstByteWithoutTruncatingAndWritesWhereAsked)
 {
     const std::string path = File("text", "hello world");
-    const int fd = OpenToWrite("text");
+    const UniqueFd file = OpenToWrite("text");
+    const int fd = file.Get();
     ASSERT_GE(fd, 0);
     EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
     EXPECT_EQ(::fcntl(fd, F_GETFL) & O_ACCMODE, O_WRONLY);
@@ -338,7 +323,6 @@ TEST_F(PosixServicesTest, OpenStartsAtTheFirstByteWithoutTruncatingAndWritesWher
     EXPECT_EQ(fs.Write(fd, "J", 1, 0), 1);
     EXPECT_EQ(fs.Write(fd, "W", 1, 6), 1);
     EXPECT_TRUE(fs.Flush(fd));
-    fs.Close(fd);
     EXPECT_EQ(ContentOf(path), "Jello World");
 }
 
@@ -346,9 +330,7 @@ TEST_F(PosixServicesTest, OpenGivesTheOwnerWritePermissionFirst)
 {
     const std::string readOnly = File("readOnly");
     ::chmod(readOnly.c_str(), 0444);
-    const int fd = OpenToWrite("readOnly");
-    EXPECT_GE(fd, 0);
-    fs.Close(fd);
+    EXPECT_TRUE(OpenToWrite("readOnly").IsOpen());
     EXPECT_EQ(ModeOf(readOnly), 0644u);
 }
 
@@ -362,17 +344,18 @@ TEST_F(PosixServicesTest, OpenRefusesAnythingButTheRegularFileFound)
     Folder("sub");
     File("other");
     Refusal why = Refusal::None;
-    EXPECT_EQ(OpenToWrite("toTarget", &why), -1);
+    EXPECT_FALSE(OpenToWrite("toTarget", &why).IsOpen());
     EXPECT_EQ(why, Refusal::Changed);
     EXPECT_EQ(ContentOf(target), "keep me");
     EXPECT_EQ(ModeOf(target), 0444u);
-    EXPECT_EQ(OpenToWrite("sub", &why), -1);
+    EXPECT_FALSE(OpenToWrite("sub", &why).IsOpen());
     EXPECT_EQ(why, Refusal::Changed);
-    EXPECT_EQ(OpenToWrite("missing", &why), -1);
+    EXPECT_FALSE(OpenToWrite("missing", &why).IsOpen());
     EXPECT_EQ(why, Refusal::Missing);
     // The name now names another file than the one found before.
-    EXPECT_EQ(fs.OpenForWriting(Dir(), "target", IdOf("other"), why), -1);
-    EXPECT_EQ(why, Refusal::Changed);
+    const Opened other = fs.OpenForWriting(Dir(), "target", IdOf("other"));
+    EXPECT_FALSE(other.fd.IsOpen());
+    EXPECT_EQ(other.why, Refusal::Changed);
     EXPECT_EQ(ModeOf(target), 0444u);
 }
 
@@ -381,7 +364,7 @@ TEST_F(PosixServicesTest, OpenRefusesAnythingButTheRegularFileFound)
 TEST_F(PosixServicesTest, FifoIsNeverOpenedWithOrWithoutAReader)
 {
     Fifo("pipe");
-    EXPECT_EQ(ExitCodeInChild([&] { return OpenToWrite("pipe") == -1 ? 0 : 1; }), 0);
+    EXPECT_EQ(ExitCodeInChild([&] { return OpenToWrite("pipe").IsOpen() ? 1 : 0; }), 0);
 
     std::atomic<bool> woken = false;
     std::thread reader([&] {
@@ -391,7 +374,7 @@ TEST_F(PosixServicesTest, FifoIsNeverOpenedWithOrWithoutAReader)
     });
     std::this_thread::sleep_for(50ms);
     Refusal why = Refusal::None;
-    EXPECT_EQ(OpenToWrite("pipe", &why), -1);
+    EXPECT_FALSE(OpenToWrite("pipe", &why).IsOpen());
     EXPECT_EQ(why, Refusal::Changed);
     std::this_thread::sleep_for(50ms);
     EXPECT_FALSE(woken) << "the reader was released: the FIFO was opened";
@@ -405,7 +388,7 @@ TEST_F(PosixServicesTest, DeviceNodeIsNeverOpened)
     if (::mknod(At("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0)
         GTEST_SKIP() << "making a device node needs root";
     Refusal why = Refusal::None;
-    EXPECT_EQ(OpenToWrite("null", &why), -1);
+    EXPECT_FALSE(OpenToWrite("null", &why).IsOpen());
     EXPECT_EQ(why, Refusal::Changed);
 }
 
@@ -414,21 +397,19 @@ TEST_F(PosixServicesTest, DeviceNodeIsNeverOpened)
 TEST_F(PosixServicesTest, OpenHoldsAnExclusiveLockUntilClosed)
 {
     const std::string path = File("shared");
-    const int first = OpenToWrite("shared");
-    ASSERT_GE(first, 0);
+    UniqueFd first = OpenToWrite("shared");
+    ASSERT_TRUE(first.IsOpen());
     Refusal why = Refusal::None;
-    EXPECT_EQ(OpenToWrite("shared", &why), -1);
+    EXPECT_FALSE(OpenToWrite("shared", &why).IsOpen());
     EXPECT_EQ(why, Refusal::Busy);
     const int outsider = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(outsider, 0);
     EXPECT_NE(::flock(outsider, LOCK_EX | LOCK_NB), 0);
-    fs.Close(first);
+    first.Reset();
     EXPECT_EQ(::flock(outsider, LOCK_EX | LOCK_NB), 0);
     ::close(outsider);
 
-    const int again = OpenToWrite("shared");
-    EXPECT_GE(again, 0);
-    fs.Close(again);
+    EXPECT_TRUE(OpenToWrite("shared").IsOpen());
 }
 
 TEST_F(PosixServicesTest, OpenRefusesAFileAnotherProcessHasOpen)
@@ -443,11 +424,9 @@ TEST_F(PosixServicesTest, OpenRefusesAFileAnotherProcessHasOpen)
         GTEST_SKIP() << "no file leases on /tmp here: " << why;
 
     const pid_t other = HoldOpenInAnotherProcess(path);
-    EXPECT_EQ(OpenToWrite("busy"), -1);
+    EXPECT_FALSE(OpenToWrite("busy").IsOpen());
     EndProcess(other);
-    const int fd = OpenToWrite("busy");
-    EXPECT_GE(fd, 0);
-    fs.Close(fd);
+    EXPECT_TRUE(OpenToWrite("busy").IsOpen());
 }
 
 TEST_F(PosixServicesTest, BadDescriptorsReportFailure)
@@ -481,14 +460,13 @@ TEST_F(PosixServicesTest, RemoveTakesTheNameOnlyWhileItIsTheFileFound)
 TEST_F(PosixServicesTest, ExtentMapCoversAFlushedFile)
 {
     File("data", std::string(100000, 'd'));
-    const int fd = OpenToWrite("data");
+    const UniqueFd file = OpenToWrite("data");
+    const int fd = file.Get();
     ASSERT_GE(fd, 0);
     ASSERT_TRUE(fs.Flush(fd));
     ExtentMap map;
-    if (!fs.ReadExtents(fd, map)) {
-        fs.Close(fd);
+    if (!fs.ReadExtents(fd, map))
         GTEST_SKIP() << "this file system gives no extent map";
-    }
     std::uint64_t covered = 0;
     for (const Extent& e : map) {
         EXPECT_EQ(e.logical, covered);
@@ -496,7 +474,6 @@ TEST_F(PosixServicesTest, ExtentMapCoversAFlushedFile)
         covered += e.length;
     }
     EXPECT_GE(covered, 100000u);
-    fs.Close(fd);
 }
 
 TEST(FileSystems, TheKernelsOwnAreSystemAndMemoryOnesOverwriteInPlace)
@@ -514,12 +491,10 @@ TEST(FileSystems, TheKernelsOwnAreSystemAndMemoryOnesOverwriteInPlace)
     EXPECT_FALSE(ClassifyFileSystem(0x9123683E /* btrfs */, "btrfs").overwritesInPlace);
 
     auto& fs = sorvex::SystemServices();
-    Refusal why = Refusal::None;
     for (const char* kernel : {"/proc", "/sys"}) {
-        const int fd = fs.OpenFolder(kernel, true, why);
-        ASSERT_GE(fd, 0) << kernel;
-        EXPECT_TRUE(fs.FileSystemOf(fd).system) << kernel;
-        fs.Close(fd);
+        const Opened folder = fs.OpenFolder(kernel, true);
+        ASSERT_TRUE(folder.fd.IsOpen()) << kernel;
+        EXPECT_TRUE(fs.FileSystemOf(folder.fd.Get()).system) << kernel;
     }
 }
 
@@ -587,12 +562,10 @@ TEST_F(PosixServicesTest, RefusedFileKeepsItsMode)
         ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
         const auto release = c.hold(path);
         Refusal why = Refusal::None;
-        const int fd = OpenToWrite("readOnly", &why);
+        const bool opened = OpenToWrite("readOnly", &why).IsOpen();
         release();
-        if (fd >= 0) { // leases say nothing on this file system
-            fs.Close(fd);
+        if (opened) // leases say nothing on this file system
             continue;
-        }
         EXPECT_EQ(why, Refusal::Busy) << c.holder;
         EXPECT_EQ(ModeOf(path), c.mode) << c.holder;
         ::unlink(path.c_str());
@@ -657,11 +630,7 @@ TEST_F(PosixServicesTest, MountIsTheSameByEveryWayAndUnknownWhereNoneAnswers)
         const std::string which =
             std::to_string(c.refused.openat2) + std::to_string(c.refused.statx) + std::to_string(c.refused.fdinfo);
         EXPECT_EQ(fs.MountOf(Dir()), c.mount) << which;
-        Refusal why = Refusal::None;
-        const int sub = fs.OpenSubfolder(Dir(), "sub", why);
-        EXPECT_EQ(why, c.entering) << which;
-        if (sub >= 0)
-            fs.Close(sub);
+        EXPECT_EQ(fs.OpenSubfolder(Dir(), "sub").why, c.entering) << which;
         EXPECT_EQ(fs.Inspect(Dir(), "sub").kind, NodeKind::Folder) << which;
         EXPECT_EQ(fs.Inspect(Dir(), "sub").id, IdOf("sub")) << which;
         EXPECT_EQ(fs.Inspect(Dir(), "sub").mount, c.refused.statx ? 0u : mount) << which;
@@ -675,8 +644,8 @@ TEST_F(PosixServicesTest, WithoutOpenat2ALinkIsStillNoFolder)
     Folder("real");
     Link("link", "real");
     RefusedForTests().openat2 = true;
-    Refusal why = Refusal::None;
-    EXPECT_EQ(fs.OpenSubfolder(Dir(), "link", why), -1);
-    EXPECT_EQ(why, Refusal::Changed);
+    const Opened link = fs.OpenSubfolder(Dir(), "link");
+    EXPECT_FALSE(link.fd.IsOpen());
+    EXPECT_EQ(link.why, Refusal::Changed);
     RefusedForTests() = {};
 }

@@ -32,11 +32,16 @@ std::string AsFolder(std::string path)
 
 } // namespace
 
-int ObservedServices::Opened(int fd, std::string path)
+Opened ObservedServices::Known(Opened folder, std::string path)
 {
-    if (fd >= 0)
-        paths_[fd] = std::move(path);
-    return fd;
+    if (folder.fd.IsOpen())
+        paths_[folder.fd.Get()] = std::move(path);
+    return folder;
+}
+
+Opened ObservedServices::StandIn(std::string path)
+{
+    return Known({UniqueFd(*this, nextStandIn_++)}, std::move(path));
 }
 
 std::string ObservedServices::PathOf(int folder) const
@@ -45,29 +50,25 @@ std::string ObservedServices::PathOf(int folder) const
     return known == paths_.end() ? std::string() : known->second;
 }
 
-int ObservedServices::OpenFolder(const std::string& path, bool lastIsListed, Refusal& why)
+Opened ObservedServices::OpenFolder(const std::string& path, bool lastIsListed)
 {
     const std::string folder = AsFolder(path);
     openedByPath.push_back(folder);
     if (folders.contains(folder))
-        return Opened(nextStandIn_++, folder);
-    if (scriptedOnly) {
-        why = Refusal::Missing;
-        return -1;
-    }
-    return Opened(real_.OpenFolder(path, lastIsListed, why), folder);
+        return StandIn(folder);
+    if (scriptedOnly)
+        return {UniqueFd(), Refusal::Missing};
+    return Known(ForwardingServices::OpenFolder(path, lastIsListed), folder);
 }
 
-int ObservedServices::OpenSubfolder(int parent, std::string_view name, Refusal& why)
+Opened ObservedServices::OpenSubfolder(int parent, std::string_view name)
 {
     const std::string folder = PathOf(parent) + std::string(name) + "/";
     if (folders.contains(folder))
-        return Opened(nextStandIn_++, folder);
-    if (scriptedOnly || IsStandIn(parent)) {
-        why = Refusal::Missing;
-        return -1;
-    }
-    return Opened(real_.OpenSubfolder(parent, name, why), folder);
+        return StandIn(folder);
+    if (scriptedOnly || IsStandIn(parent))
+        return {UniqueFd(), Refusal::Missing};
+    return Known(ForwardingServices::OpenSubfolder(parent, name), folder);
 }
 
 Listed ObservedServices::ListFolder(int folder, FolderListing& out, const std::function<bool()>& betweenBatches)
@@ -108,10 +109,10 @@ Node ObservedServices::Inspect(int folder, std::string_view name)
     return IsStandIn(folder) ? Node{} : real_.Inspect(folder, name);
 }
 
-int ObservedServices::OpenForWriting(int folder, std::string_view name, FileId expected, Refusal& why)
+Opened ObservedServices::OpenForWriting(int folder, std::string_view name, FileId expected)
 {
     opened.push_back(PathOf(folder) + std::string(name));
-    return real_.OpenForWriting(folder, name, expected, why);
+    return ForwardingServices::OpenForWriting(folder, name, expected);
 }
 
 std::int64_t ObservedServices::Size(int fd)

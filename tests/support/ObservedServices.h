@@ -59,14 +59,14 @@ public:
     int flushes = 0;
     int extentReads = 0;
 
-    int OpenFolder(const std::string& path, bool lastIsListed, sorvex::Refusal& why) override;
-    int OpenSubfolder(int parent, std::string_view name, sorvex::Refusal& why) override;
+    sorvex::Opened OpenFolder(const std::string& path, bool lastIsListed) override;
+    sorvex::Opened OpenSubfolder(int parent, std::string_view name) override;
     sorvex::Listed ListFolder(int folder, sorvex::FolderListing& out,
                               const std::function<bool()>& betweenBatches = {}) override;
     sorvex::FileId IdOf(int fd) override;
     sorvex::FileSystemInfo FileSystemOf(int fd) override;
     sorvex::Node Inspect(int folder, std::string_view name) override;
-    int OpenForWriting(int folder, std::string_view name, sorvex::FileId expected, sorvex::Refusal& why) override;
+    sorvex::Opened OpenForWriting(int folder, std::string_view name, sorvex::FileId expected) override;
     std::int64_t Size(int fd) override;
     long Write(int fd, const void* data, std::size_t count, std::int64_t offset) override;
     bool Flush(int fd) override;
@@ -83,7 +83,8 @@ public:
 private:
     static constexpr int FirstStandIn = 1 << 24; // descriptors of scripted folders
     bool IsStandIn(int fd) const { return fd >= FirstStandIn; }
-    int Opened(int fd, std::string path);
+    sorvex::Opened Known(sorvex::Opened folder, std::string path);
+    sorvex::Opened StandIn(std::string path);
 
     std::map<int, std::string> paths_; // open folders by descriptor
     int nextStandIn_ = FirstStandIn;
