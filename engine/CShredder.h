@@ -85,7 +85,6 @@ private:
     bool ListedOnItsOwn(sorvex::FileId folder, std::string_view name) const;
     Treatment Reach(std::size_t index, sorvex::FolderPath& folders, Reached& file);
     Treatment Unreachable(std::string_view path, sorvex::Refusal why);
-    sorvex::UniqueFd OpenForWriting(std::string_view path, const Reached& file);
     void WipeInPasses(int passes, const sorvex::Block& pattern);
     bool OverwriteInPasses(std::string_view path, const Reached& file, sorvex::UniqueFd& open, int passes,
                            const sorvex::BlockRun& run);

@@ -102,15 +102,6 @@ CShredder::Treatment CShredder::Unreachable(std::string_view path, Refusal why)
     return Treatment::Skip;
 }
 
-// Not open when the file is to be left alone after all (it is then in the report).
-UniqueFd CShredder::OpenForWriting(std::string_view path, const Reached& file)
-{
-    Opened opened = fs_->OpenForWriting(file.folder, file.name, file.id);
-    if (!opened.fd.IsOpen())
-        Unreachable(path, opened.why);
-    return std::move(opened.fd);
-}
-
 void CShredder::RemoveName(std::string_view path, const Reached& file)
 {
     if (!fs_->Remove(file.folder, file.name, file.id))
@@ -191,21 +182,24 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
         Reached file;
         const Treatment treatment = Reach(i, folders, file);
         view_->SetPosition(Bar::File, 0);
-        UniqueFd open;
+        UniqueFd open; // closed after the name is removed: see StopSequence
         if (treatment == Treatment::Overwrite) {
-            open = OpenForWriting(path, file);
-            if (open.IsOpen())
+            Opened opened = fs_->OpenForWriting(file.folder, file.name, file.id);
+            open = std::move(opened.fd);
+            if (!open.IsOpen()) {
+                Unreachable(path, opened.why); // left alone after all, and reported
+            } else {
                 ReportOtherHomes(path, file, open.Get());
-            if (open.IsOpen() && !OverwriteInPasses(path, file, open, passes, run))
-                return; // stopped: the stop sequence has ended the method
-            if (open.IsOpen())
+                if (!OverwriteInPasses(path, file, open, passes, run))
+                    return; // stopped: the stop sequence has ended the method
                 WithdrawOtherNames(file.id);
+            }
         }
         view_->Step(Bar::Overall);
         view_->Pump();
         if (treatment == Treatment::NameOnly || open.IsOpen())
             RemoveName(path, file);
-        open.Reset(); // after the name: see StopSequence
+        open.Reset();
         if (StopAfterFile())
             return;
     }
