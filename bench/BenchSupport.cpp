@@ -1,17 +1,14 @@
 #include "bench/BenchSupport.h"
 
+#include "platform/MountTable.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <csignal>
-#include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
-#include <sstream>
+#include <initializer_list>
+#include <optional>
 #include <stdexcept>
-#include <thread>
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -66,29 +63,6 @@ std::string Format(const char* format, double a, double b, double c, double d)
     return text;
 }
 
-ScratchFolder::ScratchFolder(const std::string& parent)
-{
-    std::string pattern = parent + "/sorvex-bench-XXXXXX";
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a folder in " + parent);
-    path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    RemoveTree(path_);
-}
-
-void RemoveTree(const std::string& path)
-{
-    nftw(
-        path.c_str(),
-        [](const char* entry, const struct stat*, int type, FTW*) {
-            return type == FTW_DP ? rmdir(entry) : unlink(entry);
-        },
-        64, FTW_DEPTH | FTW_PHYS);
-}
-
 void MakeFile(const std::string& path, std::int64_t size)
 {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -105,12 +79,6 @@ void MakeFile(const std::string& path, std::int64_t size)
     }
     fdatasync(fd);
     close(fd);
-}
-
-bool Exists(const std::string& path)
-{
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0;
 }
 
 std::vector<std::string> MakeSmallFiles(const std::string& root, int folders, int filesInEach, int bytes)
@@ -163,22 +131,6 @@ void SyncFileSystem(const std::string& path)
 
 namespace {
 
-// The environment with the given "NAME=value" entries put in place of ours.
-std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra)
-{
-    std::vector<std::string> result;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string current = *entry;
-        const std::string name = current.substr(0, current.find('=') + 1);
-        const bool replaced =
-            std::any_of(extra.begin(), extra.end(), [&name](const std::string& e) { return e.rfind(name, 0) == 0; });
-        if (!replaced)
-            result.push_back(current);
-    }
-    result.insert(result.end(), extra.begin(), extra.end());
-    return result;
-}
-
 std::vector<char*> PointersTo(const std::vector<std::string>& strings)
 {
     std::vector<char*> pointers;
@@ -195,15 +147,14 @@ int WaitFor(pid_t pid)
     return status;
 }
 
-// Spawns argv with its output, and its errors too when quiet, sent to /dev/null.
-pid_t SpawnSilenced(const std::vector<std::string>& argv, bool quiet)
+// Spawns argv with the given ones of its standard output and errors sent to /dev/null.
+pid_t Spawn(const std::vector<std::string>& argv, std::initializer_list<int> silenced)
 {
     std::vector<char*> args = PointersTo(argv);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    if (quiet)
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    for (const int fd : silenced)
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
     if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0)
         pid = -1;
@@ -217,7 +168,7 @@ double RunCommand(const std::vector<std::string>& argv)
 {
     int status = -1;
     const double seconds = Seconds([&] {
-        const pid_t pid = SpawnSilenced(argv, false);
+        const pid_t pid = Spawn(argv, {STDOUT_FILENO});
         if (pid > 0)
             status = WaitFor(pid);
     });
@@ -226,86 +177,19 @@ double RunCommand(const std::vector<std::string>& argv)
 
 bool HaveCommand(const std::string& name)
 {
-    const pid_t pid = SpawnSilenced({"sh", "-c", "command -v " + name}, true);
+    const pid_t pid = Spawn({"sh", "-c", "command -v " + name}, {STDOUT_FILENO, STDERR_FILENO});
     if (pid <= 0)
         return false;
     const int status = WaitFor(pid);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-Captured RunAndCapture(const std::vector<std::string>& argv, const std::vector<std::string>& environment)
+bool RunShown(const std::vector<std::string>& argv)
 {
-    Captured result;
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0)
-        return result;
-    std::vector<char*> args = PointersTo(argv);
-    const std::vector<std::string> env = EnvironmentWith(environment);
-    std::vector<char*> envp = PointersTo(env);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    if (spawned != 0) {
-        close(out[0]);
-        return result;
-    }
-    char buffer[4096];
-    for (ssize_t got; (got = read(out[0], buffer, sizeof buffer)) != 0;) {
-        if (got > 0)
-            result.out.append(buffer, static_cast<std::size_t>(got));
-        else if (errno != EINTR)
-            break;
-    }
-    close(out[0]);
-    const int status = WaitFor(pid);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.exitedWithZero = result.exitCode == 0;
-    return result;
-}
-
-PrivateXServer::PrivateXServer()
-{
-    using namespace std::chrono_literals;
-    for (int n = 140; n < 170 && display_.empty(); ++n) {
-        const std::string number = std::to_string(n);
-        if (Exists("/tmp/.X" + number + "-lock") || Exists("/tmp/.X11-unix/X" + number))
-            continue;
-        const std::string display = ":" + number;
-        const pid_t pid =
-            SpawnSilenced({"Xvfb", display, "-noreset", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, true);
-        if (pid <= 0)
-            return; // no Xvfb at all
-        // Ours only when it is still alive once the display answers: another may have won the race.
-        bool alive = true;
-        for (int tenths = 0; tenths < 100 && alive; ++tenths) {
-            int status = 0;
-            alive = waitpid(pid, &status, WNOHANG) == 0;
-            if (alive && RunCommand({"sh", "-c", "xdpyinfo -display " + display + " >/dev/null 2>&1"}) >= 0) {
-                if (waitpid(pid, &status, WNOHANG) == 0) {
-                    pid_ = pid;
-                    display_ = display;
-                }
-                break;
-            }
-            std::this_thread::sleep_for(100ms);
-        }
-        if (display_.empty() && alive) {
-            kill(pid, SIGTERM);
-            WaitFor(pid);
-        }
-    }
-}
-
-PrivateXServer::~PrivateXServer()
-{
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        WaitFor(pid_);
-    }
+    std::fflush(stdout); // ours before the command's
+    const pid_t pid = Spawn(argv, {});
+    const int status = pid > 0 ? WaitFor(pid) : -1;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::string CpuModel()
@@ -334,48 +218,12 @@ std::string Kernel()
 
 std::string FileSystemOf(const std::string& path)
 {
-    char resolved[PATH_MAX];
-    if (!realpath(path.c_str(), resolved))
+    const int fd = open(path.c_str(), O_PATH | O_CLOEXEC);
+    if (fd < 0)
         return "unknown";
-    const std::string target = resolved;
-    std::ifstream in("/proc/self/mountinfo");
-    std::size_t best = 0;
-    std::string type = "unknown";
-    // id parent major:minor root mount-point options [optional...] - type source super-options
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream fields(line);
-        std::string skip, mountPoint;
-        fields >> skip >> skip >> skip >> skip >> mountPoint;
-        const std::size_t dash = line.find(" - ");
-        if (dash == std::string::npos)
-            continue;
-        const bool covers =
-            mountPoint == "/" || (target.rfind(mountPoint, 0) == 0 &&
-                                  (target.size() == mountPoint.size() || target[mountPoint.size()] == '/'));
-        if (covers && mountPoint.size() >= best) {
-            best = mountPoint.size();
-            std::istringstream rest(line.substr(dash + 3));
-            rest >> type;
-        }
-    }
-    return type;
-}
-
-std::string RowLine(const Row& row)
-{
-    return "row\t" + row.figure + "\t" + row.measured + "\t" + row.target + "\t" + row.result;
-}
-
-bool ParseRowLine(const std::string& line, Row& row)
-{
-    std::vector<std::string> fields;
-    std::istringstream in(line);
-    for (std::string field; std::getline(in, field, '\t');)
-        fields.push_back(field);
-    if (fields.size() != 5 || fields[0] != "row")
-        return false;
-    row = {fields[1], fields[2], fields[3], fields[4]};
-    return true;
+    const std::optional<sorvex::MountEntry> mount = sorvex::MountOfHandle(fd);
+    close(fd);
+    return mount ? mount->type : "unknown";
 }
 
 namespace {

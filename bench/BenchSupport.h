@@ -1,12 +1,13 @@
 #pragma once
 
+// Scratch folders and files: the tests' own TempTree, Exists and RemoveTree.
+#include "tests/support/TempTree.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <sys/types.h>
 
 namespace bench {
 
@@ -38,25 +39,8 @@ double MedianRatio(const std::vector<double>& a, const std::vector<double>& b);
 // printf into a string.
 std::string Format(const char* format, double a, double b = 0, double c = 0, double d = 0);
 
-// A fresh folder under parent, removed with everything below it.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::string& parent);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-// Removes path and everything below it, never following a link.
-void RemoveTree(const std::string& path);
-
 // A file of size bytes, flushed to its medium, so a later pass pays only for its own writes.
 void MakeFile(const std::string& path, std::int64_t size);
-bool Exists(const std::string& path);
 
 // folders folders below root (made), each holding filesInEach files of bytes
 // bytes; returns the files' paths. Nothing is flushed.
@@ -69,38 +53,14 @@ void SyncFileSystem(const std::string& path);
 // Seconds a command takes as a subprocess, its output thrown away; negative when it failed.
 double RunCommand(const std::vector<std::string>& argv);
 bool HaveCommand(const std::string& name);
-
-// Runs a command with extra environment variables ("NAME=value"), its
-// standard output read back; stderr is shared with ours.
-struct Captured {
-    bool exitedWithZero = false;
-    int exitCode = -1;
-    std::string out;
-};
-Captured RunAndCapture(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
-
-// An Xvfb of our own on the first free display from :140 on, stopped with it.
-// -noreset: by default the server resets when its last client leaves (the
-// readiness check included) and refuses connections meanwhile.
-class PrivateXServer {
-public:
-    PrivateXServer();
-    ~PrivateXServer();
-    PrivateXServer(const PrivateXServer&) = delete;
-    PrivateXServer& operator=(const PrivateXServer&) = delete;
-    // ":N", empty when no server could be started.
-    const std::string& Display() const { return display_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
+// Runs a command with our output and errors; true when it exited with 0.
+bool RunShown(const std::vector<std::string>& argv);
 
 // What the figures were measured on.
 std::string CpuModel();
 int Cores();
 std::string Kernel();
-// The type of the file system path lives on, from /proc/self/mountinfo.
+// The type of the file system path lives on, as the mount table names it.
 std::string FileSystemOf(const std::string& path);
 
 // One row of the result table.
@@ -115,10 +75,6 @@ inline std::string Verdict(bool met)
 {
     return met ? "PASS" : "FAIL";
 }
-
-// A row as one line of text, and back: how a child process hands its rows over.
-std::string RowLine(const Row& row);
-bool ParseRowLine(const std::string& line, Row& row);
 
 void PrintTable(const std::vector<Row>& rows);
 

@@ -57,7 +57,7 @@ double RunOnTrees(const std::string& root, int copies, int method)
 
 Row LinksRow(const std::string& parent, int method, const std::string& name)
 {
-    const ScratchFolder scratch(parent);
+    const TempTree scratch(parent);
     Say("links: " + name + " on 40,000 files, each with 3 other names, in " + scratch.path());
     const auto seconds = Interleave(Rounds(3, 2), {
                                                       [&] { return RunOnTrees(scratch.path(), Copies, method); },

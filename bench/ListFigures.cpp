@@ -78,7 +78,7 @@ std::size_t BareWalk(const std::string& folder)
 
 std::vector<Row> ExpansionFigures(const Places& places)
 {
-    const ScratchFolder scratch(places.memory);
+    const TempTree scratch(places.memory);
     const std::string root = scratch.path() + "/tree";
     Say("expansion: making 100,000 files in 10,000 folders in " + root);
     MakeTree(root);
@@ -215,7 +215,7 @@ std::vector<Row> List(const QStringList& selection, int rounds, const QLocale& c
 
 std::vector<Row> ListFigures(const Places& places)
 {
-    const ScratchFolder scratch(places.memory);
+    const TempTree scratch(places.memory);
     Say("list: 20,000 files in " + scratch.path());
     const QStringList selection = SelectionOf(scratch.path(), 20000);
     std::vector<Row> rows;

@@ -130,7 +130,7 @@ std::vector<Row> WipeFigures(const Places& places)
     std::vector<Row> rows;
     const bool haveShred = HaveCommand("shred");
     {
-        const ScratchFolder disk(places.disk);
+        const TempTree disk(places.disk);
         const std::string path = disk.path() + "/wipe.bin";
         const std::string where = FileSystemOf(disk.path()) + " (build folder)";
         Say("wipe: 512 MiB in " + disk.path() + (haveShred ? ", with shred" : ", no shred here"));
@@ -161,7 +161,7 @@ std::vector<Row> WipeFigures(const Places& places)
         }
     }
     {
-        const ScratchFolder memory(places.memory);
+        const TempTree memory(places.memory);
         const std::string path = memory.path() + "/wipe.bin";
         Say("wipe: 512 MiB in " + memory.path());
         std::vector<double> unlinks;
@@ -228,7 +228,7 @@ std::vector<Row> PumpFigures(const Places& places)
     std::vector<Row> rows;
     PumpGaps gaps;
     {
-        const ScratchFolder disk(places.disk);
+        const TempTree disk(places.disk);
         const std::string path = disk.path() + "/wipe.bin";
         Say("pumps: 512 MiB in " + disk.path());
         std::vector<double> longest, between;
@@ -243,7 +243,7 @@ std::vector<Row> PumpFigures(const Places& places)
                         Longest(longest, between), "< 100 ms (median)", Verdict(Median(longest) < 0.1)});
     }
     {
-        const ScratchFolder memory(places.memory);
+        const TempTree memory(places.memory);
         const std::string folder = memory.path() + "/scans";
         constexpr int Count = 1000000;
         Say("pumps: making 1,000,000 empty files in " + folder);
@@ -319,7 +319,7 @@ double StopLatency(const std::string& path, int pass, int delay)
 
 std::vector<Row> StopFigures(const Places& places)
 {
-    const ScratchFolder disk(places.disk);
+    const TempTree disk(places.disk);
     const std::string path = disk.path() + "/wipe.bin";
     const std::string where = FileSystemOf(disk.path());
     Say("stop: 512 MiB in " + disk.path());
@@ -430,7 +430,7 @@ Row AgainstShred(const std::string& root, const std::string& where, int method, 
 
 std::vector<Row> WindowFigures(const Places& places)
 {
-    const ScratchFolder memory(places.memory);
+    const TempTree memory(places.memory);
     const std::string root = memory.path() + "/letters";
     const std::string where =
         "real window (" + QGuiApplication::platformName().toStdString() + "), " + FileSystemOf(memory.path());
@@ -447,7 +447,7 @@ namespace {
 Row ChecksPair(const std::string& parent, const std::string& where, int rounds)
 {
     constexpr int Files = 20000;
-    const ScratchFolder scratch(parent);
+    const TempTree scratch(parent);
     const std::string root = scratch.path() + "/letters";
     Say("checks: Сбалансированный on 20,000 files in " + root);
     WatchedServices checked(false);

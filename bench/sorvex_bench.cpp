@@ -5,10 +5,10 @@
 //
 //   sorvex_bench [--quick] [--only PART]...
 //
-// PART: wipe, pumps, stop, window, checks, expansion, list, memory. The
-// window figures need a real window system: unless the bench itself runs on
-// one (QT_QPA_PLATFORM=xcb), they run in a child of the bench on an Xvfb of
-// its own, which hands its rows back on its standard output.
+// PART: wipe, pumps, stop, window, checks, expansion, list, links, memory.
+// The window figures need a real window system: unless the bench itself runs
+// on one (QT_QPA_PLATFORM=xcb), it runs itself again for them alone, on an
+// Xvfb of its own through scripts/on-xvfb, and that bench prints their table.
 #include "bench/BenchSupport.h"
 #include "bench/Figures.h"
 #include "bench/RunProbes.h"
@@ -22,9 +22,7 @@
 
 #include <cstdio>
 #include <functional>
-#include <iostream>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -63,31 +61,18 @@ std::string OwnPath()
     return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
 }
 
-// The window figures from a child of this program on an X server of its own;
-// the note says what the child ran on.
-std::vector<Row> WindowFiguresOnXvfb(std::string& note)
+// The window figures by this bench again, on the xcb platform on an Xvfb of
+// its own; its table comes before ours. Rows of ours only when it failed.
+std::vector<Row> WindowFiguresOnXvfb()
 {
-    const PrivateXServer server;
-    if (server.Display().empty())
-        return {{"window: the real-window figures", "no Xvfb could be started", "-", "FAIL"}};
-    Say("window: a child of the bench on Xvfb " + server.Display());
-    std::vector<std::string> argv = {OwnPath(), "--window-child"};
+    Say("window: the bench again, on an Xvfb of its own");
+    std::vector<std::string> argv = {"bash",    SORVEX_ON_XVFB, "env",   "QT_QPA_PLATFORM=xcb",
+                                     OwnPath(), "--only",       "window"};
     if (quick)
         argv.push_back("--quick");
-    const Captured child = RunAndCapture(argv, {"DISPLAY=" + server.Display(), "QT_QPA_PLATFORM=xcb"});
-    std::vector<Row> rows;
-    std::istringstream lines(child.out);
-    for (std::string line; std::getline(lines, line);) {
-        Row row;
-        if (ParseRowLine(line, row))
-            rows.push_back(row);
-        else if (line.rfind("note\t", 0) == 0)
-            note = line.substr(5) + " on Xvfb " + server.Display();
-    }
-    if (!child.exitedWithZero || rows.empty())
-        rows.push_back({"window: the real-window figures",
-                        "the child failed (exit " + std::to_string(child.exitCode) + ")", "-", "FAIL"});
-    return rows;
+    if (RunShown(argv))
+        return {};
+    return {{"window: the real-window figures, on Xvfb", "that bench failed (its output above)", "-", "FAIL"}};
 }
 
 } // namespace
@@ -95,15 +80,12 @@ std::vector<Row> WindowFiguresOnXvfb(std::string& note)
 int main(int argc, char** argv)
 {
     std::set<std::string> only;
-    bool windowChild = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick") {
             quick = true;
         } else if (arg == "--only" && i + 1 < argc && Parts.count(argv[i + 1]) > 0) {
             only.insert(argv[++i]);
-        } else if (arg == "--window-child") {
-            windowChild = true;
         } else {
             std::fprintf(stderr,
                          "usage: %s [--quick] [--only wipe|pumps|stop|window|checks|expansion|list|links|memory]...\n",
@@ -123,29 +105,13 @@ int main(int argc, char** argv)
 
     const Places places = {"/dev/shm", SORVEX_BENCH_BUILD_DIR};
     std::vector<Row> rows;
-    std::string windowNote;
     try {
-        if (windowChild) {
-            rows = WindowFigures(places);
-            std::printf("note\t%s platform, %s\n", QGuiApplication::platformName().toUtf8().constData(),
-                        DispatcherName().c_str());
-            for (const Row& row : rows)
-                std::printf("%s\n", RowLine(row).c_str());
-            DestroyPages();
-            return 0;
-        }
         const std::vector<std::pair<const char*, std::function<std::vector<Row>()>>> parts = {
             {"wipe", [&] { return WipeFigures(places); }},
             {"pumps", [&] { return PumpFigures(places); }},
             {"stop", [&] { return StopFigures(places); }},
             {"window",
-             [&] {
-                 if (QGuiApplication::platformName() == "xcb") {
-                     windowNote = "in the bench itself";
-                     return WindowFigures(places);
-                 }
-                 return WindowFiguresOnXvfb(windowNote);
-             }},
+             [&] { return QGuiApplication::platformName() == "xcb" ? WindowFigures(places) : WindowFiguresOnXvfb(); }},
             {"checks", [&] { return CheckFigures(places); }},
             {"expansion", [&] { return ExpansionFigures(places); }},
             {"list", [&] { return ListFigures(places); }},
@@ -164,13 +130,13 @@ int main(int argc, char** argv)
         return 1;
     }
     DestroyPages();
+    if (rows.empty())
+        return 0; // the window figures alone, on Xvfb: that bench has printed them
 
     std::printf("\nmachine: %s, %d cores, %s, Qt %s (%s platform, %s event dispatcher, locale %s)\n",
                 CpuModel().c_str(), Cores(), Kernel().c_str(), qVersion(),
                 QGuiApplication::platformName().toUtf8().constData(), DispatcherName().c_str(),
                 QLocale::system().name().toUtf8().constData());
-    if (!windowNote.empty())
-        std::printf("real-window figures: %s\n", windowNote.c_str());
     std::printf("file systems: %s on %s, %s on %s\n\n", places.memory.c_str(), FileSystemOf(places.memory).c_str(),
                 places.disk.c_str(), FileSystemOf(places.disk).c_str());
     PrintTable(rows);

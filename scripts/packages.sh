@@ -4,7 +4,7 @@
 # To build and run the program, and to make its Debian package (dpkg-shlibdeps
 # from dpkg-dev and `file` work out what the package depends on).
 BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libjpeg-dev libxcb1-dev qt6-translations-l10n
-  libgtest-dev libgmock-dev fonts-liberation fonts-dejavu-core dpkg-dev file"
+  libgtest-dev fonts-liberation fonts-dejavu-core dpkg-dev file"
 # To run every test: a real X server to drive the program in (xclip reads back
 # what was typed into its dialogs), a window manager to frame its windows, and
 # weston beside Xvfb with Qt's Wayland and GTK theme plugins and a Russian locale, and

@@ -3,7 +3,7 @@
 # session starts it: Qt's GTK 3 platform theme, with the GTK theme Adwaita:dark.
 # The pages must keep their own light look: the header bands and the welcome
 # panel white with dark text, the warning red.
-# Usage: dark_theme.sh <sorvex>
+# Usage: scripts/on-xvfb bash tests/e2e/dark_theme.sh <sorvex>
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/drive.sh
 . "$(dirname "$0")/drive.sh"
@@ -29,7 +29,6 @@ drive_expect_dark_on_white()
         drive_fail "$2 is not dark on white: its grey levels run from $darkest to $lightest"
 }
 
-drive_start_display
 DRIVE_ENV+=(QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark)
 drive_start_sorvex "$sorvex"
 

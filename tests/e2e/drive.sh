@@ -1,13 +1,13 @@
 # shellcheck shell=bash
 # Sourced by tests/e2e/real_program.sh and scripts/screenshots: starts the
-# built Sorvex on an X server of its own and drives it as a person would, with
-# xdotool mouse clicks and typing only. Every failure names the step it
-# happened in. Needs bash with `set -euo pipefail` in the caller.
+# built Sorvex on the X server of scripts/on-xvfb, which the caller runs
+# under, and drives it as a person would, with xdotool mouse clicks and typing
+# only. Every failure names the step it happened in. Needs bash with
+# `set -euo pipefail` in the caller.
 
 DRIVE_TITLE='^Sorvex : Personal Edition$'
 DRIVE_STEP="start-up"
 DRIVE_TMP=""
-DRIVE_XVFB_PID=""
 DRIVE_WM_PID=""
 DRIVE_PID=""
 DRIVE_WATCHDOG=""
@@ -49,7 +49,8 @@ drive_fail()
 drive_begin()
 {
     local seconds=$1 tool
-    for tool in Xvfb xdotool xdpyinfo xwininfo xprop import identify compare xclip; do
+    [ -n "${DISPLAY:-}" ] || drive_fail "no X display: run this under scripts/on-xvfb"
+    for tool in xdotool xwininfo xprop import identify compare xclip; do
         command -v "$tool" >/dev/null || drive_fail "$tool is missing (scripts/packages.sh TEST_PACKAGES)"
     done
     DRIVE_TMP=$(mktemp -d "${TMPDIR:-/tmp}/sorvex-drive.XXXXXX")
@@ -78,10 +79,6 @@ drive_end()
         kill "$DRIVE_WM_PID" 2>/dev/null || true
         wait "$DRIVE_WM_PID" 2>/dev/null || true
     fi
-    if [ -n "$DRIVE_XVFB_PID" ]; then
-        kill "$DRIVE_XVFB_PID" 2>/dev/null || true
-        wait "$DRIVE_XVFB_PID" 2>/dev/null || true
-    fi
     if [ -n "$DRIVE_WATCHDOG" ]; then
         kill "$DRIVE_WATCHDOG" 2>/dev/null || true
         wait "$DRIVE_WATCHDOG" 2>/dev/null || true
@@ -99,44 +96,6 @@ drive_poll()
         [ "$tenths" -gt 0 ] || return 1
         sleep 0.1
     done
-}
-
-# An Xvfb of our own on the first free display from :90 to :120.
-drive_start_display()
-{
-    drive_step "starting Xvfb"
-    local n
-    for n in $(seq 90 120); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        # -noreset: by default the server resets when its last client leaves, the
-        # readiness check below included, and refuses connections meanwhile.
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$DRIVE_TMP/xvfb.log" 2>&1 &
-        DRIVE_XVFB_PID=$!
-        # Ours only when it is alive and holds the lock: another may have won the race.
-        local tenths=50 ready=1
-        while [ "$tenths" -gt 0 ]; do
-            drive_display_ready "$n" && ready=0 || ready=$?
-            [ "$ready" -eq 1 ] || break
-            tenths=$((tenths - 1))
-            sleep 0.1
-        done
-        if [ "$ready" -eq 0 ]; then
-            export DISPLAY=":$n"
-            return 0
-        fi
-        kill "$DRIVE_XVFB_PID" 2>/dev/null || true
-        wait "$DRIVE_XVFB_PID" 2>/dev/null || true
-        DRIVE_XVFB_PID=""
-    done
-    drive_fail "no free X display from :90 to :120"
-}
-
-# 0: ready; 1: not yet; 2: that Xvfb has ended.
-drive_display_ready()
-{
-    kill -0 "$DRIVE_XVFB_PID" 2>/dev/null || return 2
-    [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$1-lock")" = "$DRIVE_XVFB_PID" ] &&
-        xdpyinfo -display ":$1" >/dev/null 2>&1 || return 1
 }
 
 # A locale of the C library, made when it is missing and we may (as root).

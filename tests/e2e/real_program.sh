@@ -3,7 +3,7 @@
 # keyboard only: a folder and two files chosen through the real dialogs,
 # "Тщательный", a whole run, "Выход", in the given locale. Saves a screenshot
 # of every page.
-# Usage: real_program.sh <sorvex> <folder for the screenshots> [locale, C.UTF-8 by default]
+# Usage: scripts/on-xvfb bash tests/e2e/real_program.sh <sorvex> <folder for the screenshots> [locale, C.UTF-8 by default]
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/drive.sh
 . "$(dirname "$0")/drive.sh"
@@ -34,7 +34,6 @@ target_sum=$(sha256sum <"$work/outside/target.txt")
 mapfile -t files < <(find "$work/chosen" "$work/loose" ! -type d)
 mapfile -t folders < <(find "$work" -type d)
 
-drive_start_display
 drive_start_sorvex "$sorvex"
 [ "$(drive_position)" = 192,107 ] || drive_fail "the welcome page is at $(drive_position), not at 192,107"
 drive_walk "$shots" "$work/chosen" "$work/loose/one.txt" "$work/loose/two.dat"

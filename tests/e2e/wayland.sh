@@ -3,7 +3,7 @@
 # beside the compositor (XWayland): a headless weston and an Xvfb, both
 # WAYLAND_DISPLAY and DISPLAY set, no platform chosen. The pages must go to the
 # X display, where each page move puts the next page at the place of the one before.
-# Usage: wayland.sh <sorvex>
+# Usage: scripts/on-xvfb bash tests/e2e/wayland.sh <sorvex>
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/drive.sh
 . "$(dirname "$0")/drive.sh"
@@ -17,7 +17,6 @@ compgen -G '/usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so' >/dev/null 
 weston_pid=""
 drive_on_end() { [ -z "$weston_pid" ] || { kill "$weston_pid" 2>/dev/null; wait "$weston_pid" 2>/dev/null; } || true; }
 
-drive_start_display
 drive_step "starting a headless weston"
 mkdir -p -m 700 "$DRIVE_TMP/runtime"
 socket=sorvex-wayland-$$

@@ -3,7 +3,7 @@
 # window manager or with none: where the pages' outer frames stand through a
 # walk back and forth over every page, and the exact captions of the boxes
 # and dialogs.
-# Usage: window_manager.sh <sorvex> openbox|none
+# Usage: scripts/on-xvfb bash tests/e2e/window_manager.sh <sorvex> openbox|none
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/drive.sh
 . "$(dirname "$0")/drive.sh"
@@ -84,7 +84,6 @@ mkdir -p "$work/folder"
 printf 'wiped before the missing file is met\n' >"$work/folder/inside.txt"
 printf 'gone before the run\n' >"$work/gone.txt"
 
-drive_start_display
 [ "$manager" = none ] || drive_start_wm
 drive_start_sorvex "$sorvex"
 

@@ -1,5 +1,6 @@
 #include "tests/support/Loop.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -11,4 +12,9 @@ int RunLoopWith(const std::function<void()>& start)
     timeout.start(10000);
     QTimer::singleShot(0, start);
     return QCoreApplication::exec();
+}
+
+void PostClick(QAbstractButton* button)
+{
+    QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
 }

@@ -2,9 +2,6 @@
 
 #include "tests/support/TempTree.h"
 
-#include <QAbstractButton>
-#include <QMetaObject>
-
 #include <sys/stat.h>
 
 using namespace sorvex;
@@ -170,9 +167,4 @@ bool ObservedServices::Remove(int folder, std::string_view name, FileId expected
         modeAtRemoval[path] = st.st_mode & 07777;
     }
     return real_.Remove(folder, name, expected);
-}
-
-void PostClick(QAbstractButton* button)
-{
-    QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
 }

@@ -89,7 +89,3 @@ private:
     std::map<int, std::string> paths_; // open folders by descriptor
     int nextStandIn_ = FirstStandIn;
 };
-
-// Presses a button from inside the next pump, as a click waiting in the queue would be.
-class QAbstractButton;
-void PostClick(QAbstractButton* button);

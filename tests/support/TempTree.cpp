@@ -9,11 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TempTree::TempTree()
+TempTree::TempTree(const std::string& parent)
 {
-    char pattern[] = "/tmp/sorvex-test-XXXXXX";
-    if (!mkdtemp(pattern))
-        throw std::runtime_error("mkdtemp failed");
+    std::string pattern = parent + "/sorvex-test-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a folder in " + parent);
     path_ = pattern;
 }
 
@@ -28,16 +28,21 @@ static int RemoveOne(const char* path, const struct stat*, int type, FTW*)
 
 TempTree::~TempTree()
 {
-    // Folders left read-only by a test must not stop the clean-up.
+    RemoveTree(path_);
+}
+
+void RemoveTree(const std::string& path)
+{
+    // Folders left read-only must not stop the clean-up.
     nftw(
-        path_.c_str(),
-        [](const char* path, const struct stat* st, int type, FTW*) {
+        path.c_str(),
+        [](const char* entry, const struct stat* st, int type, FTW*) {
             if (type == FTW_D)
-                chmod(path, st->st_mode | S_IRWXU);
+                chmod(entry, st->st_mode | S_IRWXU);
             return 0;
         },
         64, FTW_PHYS);
-    nftw(path_.c_str(), RemoveOne, 64, FTW_DEPTH | FTW_PHYS);
+    nftw(path.c_str(), RemoveOne, 64, FTW_DEPTH | FTW_PHYS);
 }
 
 void WriteFile(const std::string& path, const std::string& content)
