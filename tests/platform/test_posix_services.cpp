@@ -2,6 +2,7 @@
 #include "platform/Identity.h"
 #include "platform/PosixServices.h"
 #include "tests/platform/ReadEntries.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -111,13 +112,6 @@ pid_t RunProgram(const std::string& path)
 
 class PosixServicesTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/sorvex-platform-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(root_); }
     // The test's folder, opened as a run opens a listed one.
     int Dir()
     {
@@ -163,7 +157,8 @@ protected:
     }
 
     sorvex::FileServices& fs = sorvex::SystemServices();
-    std::string root_;
+    TempTree tree_;
+    const std::string root_ = tree_.path();
     UniqueFd dir_;
 };
 
