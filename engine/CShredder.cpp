@@ -3,6 +3,7 @@
 #include "engine/FolderWalk.h"
 #include "engine/RunView.h"
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string_view>
@@ -64,6 +65,32 @@ void CShredder::ShowReport()
     SettleReport();
     if (!report_.Empty())
         view_->ShowReport(report_);
+}
+
+// Takes the withdrawn names out of the report, in one sweep.
+void CShredder::SettleReport()
+{
+    if (withdrawn_.empty())
+        return;
+    std::sort(withdrawn_.begin(), withdrawn_.end());
+    std::size_t kept = 0;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < report_.items.size(); ++i) {
+        if (next < withdrawn_.size() && withdrawn_[next] == i)
+            ++next;
+        else
+            report_.items[kept++] = std::move(report_.items[i]);
+    }
+    report_.items.resize(kept);
+    withdrawn_.clear();
+}
+
+// Every file after the one in hand when an error ended the run keeps its
+// name and its bytes.
+void CShredder::ReportNotReached()
+{
+    for (std::size_t i = inHand_ + 1; i < Files.Count(); ++i)
+        report_.Add(Files[i], Remains::NotReached);
 }
 
 namespace {

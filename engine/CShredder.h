@@ -28,10 +28,11 @@ enum WipeMethod : int { MethodFast = 1, MethodBalanced = 2, MethodThorough = 3, 
 // listed folder, never through a link or into another mount, and only while
 // it is still the file that was found there.
 //
-// Where it is: CShredder.cpp holds the run (Run) and the expansion of the
-// list (BuildFileList, and ScanFolder over the walk of engine/FolderWalk.h);
-// Methods.cpp holds the four methods: each file reached again (Reach),
-// overwritten in passes and removed, the stop, and the report's last touches.
+// Where it is: CShredder.cpp holds the run (Run), its report at the end, and
+// the expansion of the list (BuildFileList, and ScanFolder over the walk of
+// engine/FolderWalk.h). Methods.cpp holds the four methods, in the order a
+// file meets them: reached again (Reach), opened, overwritten in passes,
+// removed; and the stop.
 class CShredder {
 public:
     CShredder();

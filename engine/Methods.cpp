@@ -24,6 +24,13 @@ namespace {
 
 } // namespace
 
+// One pass of the character "0", as the other methods make theirs: the file
+// cannot be read back from the medium once its name is gone.
+void CShredder::WipeFast()
+{
+    WipeInPasses(1, ZeroCharBlock());
+}
+
 void CShredder::WipeBalanced()
 {
     WipeInPasses(2, ZeroCharBlock());
@@ -37,6 +44,42 @@ void CShredder::WipeThorough()
 void CShredder::WipeDoD()
 {
     WipeInPasses(5, DodBlock(fs_->TickCount()));
+}
+
+void CShredder::WipeInPasses(int passes, const Block& pattern)
+{
+    const BlockRun run = RunOf(pattern, runBlocks_);
+    FolderPath folders(*fs_);
+    view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
+    for (std::size_t i = 0; i < Files.Count(); ++i) {
+        inHand_ = i;
+        const std::string_view path = Files[i];
+        view_->ShowPath(path);
+        Reached file;
+        const Treatment treatment = Reach(i, folders, file);
+        view_->SetPosition(Bar::File, 0);
+        UniqueFd open; // closed after the name is removed: see StopSequence
+        if (treatment == Treatment::Overwrite) {
+            Opened opened = fs_->OpenForWriting(file.folder, file.name, file.id);
+            open = std::move(opened.fd);
+            if (!open.IsOpen()) {
+                Unreachable(path, opened.why); // left alone after all, and reported
+            } else {
+                ReportOtherHomes(path, file, open.Get());
+                if (!OverwriteInPasses(path, file, open, passes, run))
+                    return; // stopped: the stop sequence has ended the method
+                WithdrawOtherNames(file.id);
+            }
+        }
+        view_->Step(Bar::Overall);
+        view_->Pump();
+        if (treatment == Treatment::NameOnly || open.IsOpen())
+            RemoveName(path, file);
+        open.Reset();
+        if (StopAfterFile())
+            return;
+    }
+    ClosingSteps();
 }
 
 // Reaches file index of Files again, from its base name by name, and decides
@@ -102,49 +145,6 @@ CShredder::Treatment CShredder::Unreachable(std::string_view path, Refusal why)
     return Treatment::Skip;
 }
 
-void CShredder::RemoveName(std::string_view path, const Reached& file)
-{
-    if (!fs_->Remove(file.folder, file.name, file.id))
-        report_.Add(path, Remains::NotDeleted);
-}
-
-// The file's last name has been handled in full course: the names reported
-// before as leaving the content to others no longer do; all were listed.
-void CShredder::WithdrawOtherNames(FileId id)
-{
-    const auto names = otherNames_.find(id);
-    if (names == otherNames_.end())
-        return;
-    withdrawn_.insert(withdrawn_.end(), names->second.begin(), names->second.end());
-    otherNames_.erase(names);
-}
-
-// Takes the withdrawn names out of the report, in one sweep.
-void CShredder::SettleReport()
-{
-    if (withdrawn_.empty())
-        return;
-    std::sort(withdrawn_.begin(), withdrawn_.end());
-    std::size_t kept = 0;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < report_.items.size(); ++i) {
-        if (next < withdrawn_.size() && withdrawn_[next] == i)
-            ++next;
-        else
-            report_.items[kept++] = std::move(report_.items[i]);
-    }
-    report_.items.resize(kept);
-    withdrawn_.clear();
-}
-
-// Every file after the one in hand when an error ended the run keeps its
-// name and its bytes.
-void CShredder::ReportNotReached()
-{
-    for (std::size_t i = inHand_ + 1; i < Files.Count(); ++i)
-        report_.Add(Files[i], Remains::NotReached);
-}
-
 // Old bytes that no overwrite of the file can reach: a lower layer below an
 // overlay, the journal of a file system that journals data, swap below tmpfs.
 void CShredder::ReportOtherHomes(std::string_view path, const Reached& file, int fd)
@@ -156,54 +156,6 @@ void CShredder::ReportOtherHomes(std::string_view path, const Reached& file, int
         report_.Add(path, Remains::LowerLayer);
     else if (copy == OldCopy::Journal)
         report_.Add(path, Remains::Journalled);
-}
-
-// "Стоп" and "Выход" are answered before the next file is touched: the
-// file just handled is gone, the rest keep their names and their bytes.
-bool CShredder::StopAfterFile()
-{
-    if (!Stop)
-        return false;
-    Stop = false;
-    view_->Fill(Bar::Overall);
-    ClosingSteps();
-    return true;
-}
-
-void CShredder::WipeInPasses(int passes, const Block& pattern)
-{
-    const BlockRun run = RunOf(pattern, runBlocks_);
-    FolderPath folders(*fs_);
-    view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
-    for (std::size_t i = 0; i < Files.Count(); ++i) {
-        inHand_ = i;
-        const std::string_view path = Files[i];
-        view_->ShowPath(path);
-        Reached file;
-        const Treatment treatment = Reach(i, folders, file);
-        view_->SetPosition(Bar::File, 0);
-        UniqueFd open; // closed after the name is removed: see StopSequence
-        if (treatment == Treatment::Overwrite) {
-            Opened opened = fs_->OpenForWriting(file.folder, file.name, file.id);
-            open = std::move(opened.fd);
-            if (!open.IsOpen()) {
-                Unreachable(path, opened.why); // left alone after all, and reported
-            } else {
-                ReportOtherHomes(path, file, open.Get());
-                if (!OverwriteInPasses(path, file, open, passes, run))
-                    return; // stopped: the stop sequence has ended the method
-                WithdrawOtherNames(file.id);
-            }
-        }
-        view_->Step(Bar::Overall);
-        view_->Pump();
-        if (treatment == Treatment::NameOnly || open.IsOpen())
-            RemoveName(path, file);
-        open.Reset();
-        if (StopAfterFile())
-            return;
-    }
-    ClosingSteps();
 }
 
 namespace {
@@ -328,11 +280,33 @@ void CShredder::StopSequence(UniqueFd& open, std::string_view path, const Reache
     ClosingSteps();
 }
 
-// One pass of the character "0", as the other methods make theirs: the file
-// cannot be read back from the medium once its name is gone.
-void CShredder::WipeFast()
+void CShredder::RemoveName(std::string_view path, const Reached& file)
 {
-    WipeInPasses(1, ZeroCharBlock());
+    if (!fs_->Remove(file.folder, file.name, file.id))
+        report_.Add(path, Remains::NotDeleted);
+}
+
+// The file's last name has been handled in full course: the names reported
+// before as leaving the content to others no longer do; all were listed.
+void CShredder::WithdrawOtherNames(FileId id)
+{
+    const auto names = otherNames_.find(id);
+    if (names == otherNames_.end())
+        return;
+    withdrawn_.insert(withdrawn_.end(), names->second.begin(), names->second.end());
+    otherNames_.erase(names);
+}
+
+// "Стоп" and "Выход" are answered before the next file is touched: the
+// file just handled is gone, the rest keep their names and their bytes.
+bool CShredder::StopAfterFile()
+{
+    if (!Stop)
+        return false;
+    Stop = false;
+    view_->Fill(Bar::Overall);
+    ClosingSteps();
+    return true;
 }
 
 void CShredder::ClosingSteps()
