@@ -238,7 +238,7 @@ void CShredder::ScanFolder(const std::string& folder, PathList& target, bool loo
     });
     std::size_t sincePump = 0;
     while (!Stop) {
-        const FolderWalk::Item item = walk.Next();
+        const FolderWalk::Item& item = walk.Next();
         switch (item.step) {
         case FolderWalk::Step::End:
             return;

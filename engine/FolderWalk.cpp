@@ -8,7 +8,7 @@ FolderWalk::FolderWalk(FileServices& fs, std::string folder, std::function<bool(
     : fs_(fs), path_(fs), betweenBatches_(std::move(betweenBatches)), base_(std::move(folder))
 {}
 
-FolderWalk::Item FolderWalk::Next()
+const FolderWalk::Item& FolderWalk::Next()
 {
     if (!started_) {
         started_ = true;
@@ -18,28 +18,44 @@ FolderWalk::Item FolderWalk::Next()
         return Read();
     while (depth_ > 0) {
         Frame& frame = frames_[depth_ - 1];
-        Item item{.step = Step::File, .folder = frame.folder, .folderId = frame.id};
+        std::string_view name;
         bool isFolder = false;
-        if (!frame.entries.Next(item.name, isFolder, item.id)) {
+        FileId id;
+        if (!frame.entries.Next(name, isFolder, id)) {
             Leave();
-            item.step = Step::Left;
-            return item;
+            return Say(Step::Left, frame);
         }
-        if (!isFolder)
-            return item;
-        std::string child = frame.folder;
-        child.append(item.name).push_back('/');
-        return Enter(std::move(child), path_.Down(item.name), false);
+        if (isFolder) {
+            std::string child = frame.folder;
+            child.append(name).push_back('/');
+            return Enter(std::move(child), path_.Down(name), false);
+        }
+        // The step taken most, so only what a file changes is set: a file
+        // after a file is in the same folder (a Folder or Left step comes
+        // between two folders).
+        if (item_.step != Step::File)
+            Say(Step::File, frame);
+        item_.name = name;
+        item_.id = id;
+        return item_;
     }
-    return {};
+    item_ = {};
+    return item_;
+}
+
+const FolderWalk::Item& FolderWalk::Say(Step step, const Frame& frame, Refusal why)
+{
+    item_ = {.step = step, .folder = frame.folder, .folderId = frame.id, .why = why, .listed = depth_ <= 1};
+    return item_;
 }
 
 // A folder just opened (or refused) becomes the deepest frame.
-FolderWalk::Item FolderWalk::Enter(std::string folder, FolderPath::Borrowed opened, bool listed)
+const FolderWalk::Item& FolderWalk::Enter(std::string folder, FolderPath::Borrowed opened, bool listed)
 {
     if (opened.fd < 0) {
         refused_ = std::move(folder);
-        return {.step = Step::Refused, .folder = refused_, .why = opened.why, .listed = listed};
+        item_ = {.step = Step::Refused, .folder = refused_, .why = opened.why, .listed = listed};
+        return item_;
     }
     if (frames_.size() == depth_)
         frames_.emplace_back();
@@ -47,27 +63,28 @@ FolderWalk::Item FolderWalk::Enter(std::string folder, FolderPath::Borrowed open
     frame.folder = std::move(folder);
     frame.id = path_.DeepestId();
     unread_ = true;
-    return {.step = Step::Folder, .folder = frame.folder, .folderId = frame.id, .fd = opened.fd, .listed = listed};
+    item_ = {.step = Step::Folder, .folder = frame.folder, .folderId = frame.id, .fd = opened.fd, .listed = listed};
+    return item_;
 }
 
-FolderWalk::Item FolderWalk::Read()
+const FolderWalk::Item& FolderWalk::Read()
 {
     unread_ = false;
     Frame& frame = frames_[depth_ - 1];
-    const bool listed = depth_ == 1;
     const FolderPath::Borrowed folder = path_.Deepest();
     const Listed read = folder.fd < 0 ? Listed::Nothing : fs_.ListFolder(folder.fd, frame.entries, betweenBatches_);
     if (read == Listed::Nothing) {
-        Leave();
         const Refusal why = folder.fd < 0 ? folder.why : Refusal::Failed;
-        return {.step = Step::Refused, .folder = frame.folder, .folderId = frame.id, .why = why, .listed = listed};
+        Say(Step::Refused, frame, why);
+        Leave();
+        return item_;
     }
     // Every folder is reached once, by its own name in its parent, so its
     // paths are new unless the folder repeats a name.
     if (!namesRepeated_ && !frame.entries.NamesAreDistinct([this] { (void)betweenBatches_(); }))
         namesRepeated_ = true;
     if (read == Listed::Cut)
-        return {.step = Step::Cut, .folder = frame.folder, .folderId = frame.id, .listed = listed};
+        return Say(Step::Cut, frame);
     return Next();
 }
 

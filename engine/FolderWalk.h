@@ -27,7 +27,6 @@ public:
         Left, // every entry of a folder has come
         End,
     };
-    // Valid until the next call of Next.
     struct Item {
         Step step = Step::End;
         std::string_view folder{}; // the folder's path, ending in "/"; a file's folder
@@ -43,7 +42,8 @@ public:
     // then while a large listing is checked; false ends the read there.
     FolderWalk(FileServices& fs, std::string folder, std::function<bool()> betweenBatches);
 
-    Item Next();
+    // What comes next; valid until the next call.
+    const Item& Next();
     // After a Folder step: the folder's entries are not read, and it is left.
     void Skip();
     // True once a folder read so far listed a name twice (it changed while it
@@ -56,9 +56,9 @@ private:
         FileId id;
         FolderListing entries;
     };
-    Item Open();
-    Item Read();
-    Item Enter(std::string folder, FolderPath::Borrowed opened, bool listed);
+    const Item& Read();
+    const Item& Enter(std::string folder, FolderPath::Borrowed opened, bool listed);
+    const Item& Say(Step step, const Frame& frame, Refusal why = Refusal::None);
     void Leave();
 
     FileServices& fs_;
@@ -67,6 +67,7 @@ private:
     std::string base_;
     std::vector<Frame> frames_; // kept for the folders below, once made
     std::size_t depth_ = 0; // frames in use
+    Item item_; // the step given last
     std::string refused_; // the folder of the last Refused step
     bool started_ = false;
     bool unread_ = false; // the deepest frame's entries are still to be read
