@@ -37,8 +37,6 @@ public:
     // Goes to the folder below the base that below names ("a/b/", or "" for
     // the base itself), keeping what the way there shares with the way here.
     Borrowed GoTo(std::string_view below);
-    std::size_t Depth() const { return levels_.empty() ? 0 : levels_.size() - 1; }
-    bool Empty() const { return levels_.empty(); }
 
     // The deepest folder's descriptor, opened again if it was let go.
     Borrowed Deepest();
@@ -47,7 +45,6 @@ public:
     // folder's mount: told by mount ids, by device only where a mount id is
     // unknown (a file on an overlay or a btrfs subvolume has a device of its own).
     bool OnDeepestMount(const Node& node);
-    void Clear();
 
     static constexpr std::size_t MaxOpen = 64;
 
@@ -58,6 +55,7 @@ private:
         std::uint64_t mount = 0; // asked for when first needed
         UniqueFd fd; // let go of when the chain is deep
     };
+    void Clear();
     Refusal Reopen(std::size_t level);
     Borrowed Push(std::string_view name, Opened opened);
     void KeepFewOpen();
