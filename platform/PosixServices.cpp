@@ -245,8 +245,11 @@ Opened ReopenForWriting(int folder, const std::string& name, int pathFd, FileId 
 {
     constexpr int Flags = O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
     UniqueFd fd(::open(HandlePath(pathFd).c_str(), Flags));
-    if (!fd.IsOpen() && errno == ENOENT)
-        fd = UniqueFd(::openat(folder, name.c_str(), Flags | O_NOFOLLOW));
+    if (fd.IsOpen())
+        return {std::move(fd)};
+    if (errno != ENOENT)
+        return Refused(errno);
+    fd = UniqueFd(::openat(folder, name.c_str(), Flags | O_NOFOLLOW));
     if (!fd.IsOpen())
         return Refused(errno);
     struct stat st;
