@@ -9,7 +9,7 @@ cd "$(dirname "$0")/../.."
 log=$(mktemp)
 env -u WAYLAND_DISPLAY bash scripts/start >"$log" 2>&1 &
 start=$!
-trap 'kill "$start" 2>/dev/null; wait "$start" 2>/dev/null; rm -f "$log"' EXIT
+trap 'kill "$start" 2>/dev/null; wait "$start" 2>/dev/null || true; rm -f "$log"' EXIT
 
 # The build comes first: up to ten minutes on a small machine.
 for ((tenths = 6000; tenths > 0; tenths--)); do
