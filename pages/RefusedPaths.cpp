@@ -22,6 +22,8 @@ QString RefusalText(PathRefusal why)
         return QStringLiteral("относительный путь, а текущую папку не удалось прочитать");
     case PathRefusal::Root:
         return QStringLiteral("корневая папка системы: её уничтожить нельзя");
+    case PathRefusal::NotAFolder:
+        return QStringLiteral("не папка: свободное место затирается из папки");
     }
     return {};
 }

@@ -17,6 +17,7 @@ enum class PathRefusal {
     Empty, // an empty argument: it names no file
     Unresolvable, // relative, while the working folder cannot be read
     Root, // the system's root folder, under any spelling
+    NotAFolder, // named for a wipe of the free space, which works in a folder
 };
 
 // What a reason means, in the words the box uses.

@@ -1,9 +1,11 @@
 #include "pages/ReportBox.h"
 
+#include "engine/FreeSpaceWipe.h"
 #include "pages/Look.h"
 #include "pages/RawPath.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <map>
 
@@ -67,12 +69,16 @@ QString ReportDetails(const RunReport& report)
     return text;
 }
 
-void ShowReportBox(const RunReport& report, QWidget* parent)
+bool ShowReportBox(const RunReport& report, QWidget* parent)
 {
     QMessageBox box(QMessageBox::Warning, AppTitle, ReportSummary(report), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.setDetailedText(ReportDetails(report));
+    QPushButton* wipe = nullptr;
+    if (!FoldersToWipe(report).empty())
+        wipe = box.addButton(QStringLiteral("Затереть свободное место"), QMessageBox::ActionRole);
     box.exec();
+    return wipe != nullptr && box.clickedButton() == wipe;
 }
 
 } // namespace sorvex

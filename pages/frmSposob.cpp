@@ -43,10 +43,17 @@ void TfrmSpo::Button1Click()
 }
 
 // Shows the progress page and runs the checked method there; the whole run
-// happens inside this handler.
+// happens inside this handler, and so does the wipe of the free space its
+// report box may be asked for, after the error box of a run an error ended.
 void TfrmSpo::Button2Click()
 {
     MovePage(this, frmProgr);
+    Dispatch([this] { RunChecked(); });
+    frmProgr->WipeAskedFor();
+}
+
+void TfrmSpo::RunChecked()
+{
     // A stop left over from an earlier run must not cut this one short.
     Shredder.Stop = false;
     if (RadioButton1->isChecked())

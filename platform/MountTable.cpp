@@ -9,13 +9,13 @@
 
 namespace sorvex {
 
-namespace {
-
 std::string ReadText(const char* path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+namespace {
 
 bool IsOctal(char c)
 {
@@ -124,6 +124,7 @@ std::optional<MountEntry> ParseMountLine(std::string_view line)
     entry.root = Unescaped(fields[3]);
     entry.mountPoint = Unescaped(fields[4]);
     entry.type = Unescaped(fields[dash + 1]);
+    entry.source = Unescaped(fields[dash + 2]);
     entry.superOptions = dash + 3 < fields.size() ? std::string(fields[dash + 3]) : std::string();
     return entry;
 }

@@ -16,8 +16,12 @@ struct MountEntry {
     std::string root; // the folder of the file system shown at the mount point
     std::string mountPoint;
     std::string type;
+    std::string source; // what was mounted: "/dev/sda1", "tmpfs", ...
     std::string superOptions; // the file system's own, comma-separated, still escaped
 };
+
+// The whole text of a small file of the system (/proc, /sys); "" when it cannot be read.
+std::string ReadText(const char* path);
 
 // The entry of one line, or nothing when the line is not one.
 std::optional<MountEntry> ParseMountLine(std::string_view line);

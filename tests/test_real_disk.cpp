@@ -1,15 +1,23 @@
 // Destroys files on real file systems in loop-mounted images, then looks for
 // their content in the raw image: what a run says is gone must be gone from
 // the medium, not only from the page cache; and where an overwrite cannot
-// land on the old data (copy-on-write), the run must say so.
+// land on the old data (copy-on-write), the run must say so, and a wipe of
+// the free space must take what it left, names too. However a wipe ends,
+// stopped or killed, the disk has its free space back.
+#include "platform/Identity.h"
 #include "tests/support/EngineTest.h"
 #include "tests/support/RealMedium.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace sorvex;
@@ -49,7 +57,7 @@ protected:
         EngineTest::TearDown();
     }
     // Makes and mounts an image of a file system of type; the reason when it cannot.
-    std::string Mount(const std::string& type)
+    std::string Mount(const std::string& type, const std::string& options = "")
     {
         if (geteuid() != 0)
             return "mounting a loop device needs root";
@@ -62,7 +70,7 @@ protected:
         if (!Shell("truncate -s 320M " + image) ||
             !Shell("mkfs." + type + " -q " + image + " || mkfs." + type + " -f " + image))
             return "mkfs." + type + " failed";
-        if (!Shell("mount -o loop " + image + " " + mountPoint))
+        if (!Shell("mount -o loop" + options + " " + image + " " + mountPoint))
             return "no loop device, or mounting not allowed";
         mounted = true;
         return {};
@@ -80,11 +88,18 @@ protected:
         sync();
     }
     std::string Folder(int method) const { return mountPoint + "/m" + std::to_string(method); }
-    std::size_t MarkersLeft(int method)
+    std::size_t MarkersLeft(int method) { return CopiesLeft(Marker(method)); }
+    std::size_t CopiesLeft(const std::string& text)
     {
         if (mounted && Shell("umount " + mountPoint))
             mounted = false;
-        return CountIn(image, Marker(method));
+        return CountIn(image, text);
+    }
+    std::int64_t Available() const
+    {
+        struct statvfs room {};
+        ::statvfs(mountPoint.c_str(), &room);
+        return static_cast<std::int64_t>(room.f_bavail) * static_cast<std::int64_t>(room.f_frsize);
     }
 
     std::string image;
@@ -116,20 +131,143 @@ TEST_F(RealDisk, OverwritesInPlaceLeaveNoTraceAndNothingToReport)
     }
 }
 
+const std::string ListedName = "SORVEX-LISTED-NAME-";
+
+struct LeftCase {
+    const char* label;
+    const char* type;
+    const char* options; // of the mount, after "loop"
+    bool wipe; // the free space wiped after the run
+};
+
+class LeftBehind : public RealDisk, public testing::WithParamInterface<LeftCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Disks, LeftBehind,
+                         testing::Values(LeftCase{"Btrfs", "btrfs", "", false},
+                                         LeftCase{"BtrfsWiped", "btrfs", "", true},
+                                         LeftCase{"BtrfsZstdWiped", "btrfs", ",compress=zstd", true},
+                                         LeftCase{"Ext4Wiped", "ext4", "", true},
+                                         LeftCase{"XfsWiped", "xfs", "", true}),
+                         [](const auto& tested) { return std::string(tested.param.label); });
+
 // On btrfs every overwrite goes to new blocks and the old data stays on the
-// medium: the run must not pass that off as destroyed.
-TEST_F(RealDisk, CopyOnWriteIsReportedAsNotOverwrittenInPlace)
+// medium: the run must not pass that off as destroyed. A wipe of the free
+// space then takes the old data, inline copies in the metadata included;
+// on every file system it takes the names, once their folder is gone, from
+// freed folder blocks, inodes and the journal.
+TEST_P(LeftBehind, WhatARunLeavesAWipeOfTheFreeSpaceTakes)
 {
-    const std::string why = Mount("btrfs");
+    const LeftCase& row = GetParam();
+    const std::string why = Mount(row.type, row.options);
     if (!why.empty())
-        GTEST_SKIP() << Loudly("btrfs: " + why);
-    MakeMarkerFiles();
-    ListFolder(Folder(MethodThorough));
+        GTEST_SKIP() << Loudly(std::string(row.type) + ": " + why);
+    const std::string folder = mountPoint + "/listed";
+    MakeFolder(folder);
+    for (int i = 0; i < 60; ++i)
+        WriteMarkerFileFor(folder + "/" + ListedName + std::to_string(1000 + i), MethodThorough, i == 0 ? 40000 : 10);
+    sync();
+    ListFolder(folder);
     Shredder.Run(MethodThorough);
-    EXPECT_FALSE(Exists(Folder(MethodThorough) + "/large"));
-    ASSERT_EQ(view.reports.size(), 1u);
-    ASSERT_EQ(view.reports[0].items.size(), 3u) << "each of the three files";
-    for (const RunReport::Item& item : view.reports[0].items)
+    EXPECT_FALSE(Exists(folder + "/" + ListedName + "1000"));
+    const bool copies = std::string(row.type) == "btrfs";
+    ASSERT_EQ(view.reports.size(), copies ? 1u : 0u);
+    for (const RunReport::Item& item : copies ? view.reports[0].items : std::vector<RunReport::Item>())
         EXPECT_EQ(item.why, Remains::NotInPlace) << item.path;
-    EXPECT_GT(MarkersLeft(MethodThorough), 0u) << "the report is true: the old data is still there";
+    ASSERT_EQ(::rmdir(folder.c_str()), 0);
+    if (row.wipe) {
+        Shredder.WipeFreeSpace({mountPoint + "/"});
+        ASSERT_EQ(view.wipeReports.size(), 1u);
+        const WipeReport::FileSystem& wiped = view.wipeReports[0].fileSystems.at(0);
+        EXPECT_EQ(wiped.end, WipeEnd::Wiped);
+        EXPECT_EQ(wiped.place.mountPoint, mountPoint);
+        EXPECT_EQ(wiped.journalTurned, !copies);
+        EXPECT_FALSE(Exists(mountPoint + "/.sorvex-free-space"));
+        RecordProperty("bytes_written", std::to_string(wiped.bytes));
+        RecordProperty("names_made", std::to_string(wiped.names));
+    }
+    const std::size_t markers = MarkersLeft(MethodThorough);
+    if (!row.wipe) {
+        EXPECT_GT(markers, 0u) << "the report is true: the old data is still there";
+        return;
+    }
+    EXPECT_EQ(markers, 0u);
+    EXPECT_EQ(CopiesLeft(ListedName), 0u);
+}
+
+struct EndCase {
+    const char* label;
+    bool unnamed; // the file system's files without a name (O_TMPFILE) used
+    bool killed; // kill -9; otherwise "Стоп"
+    bool makingNames; // ended while names are made; otherwise while data is written
+};
+
+class WipeEnds : public RealDisk, public testing::WithParamInterface<EndCase> {
+protected:
+    void TearDown() override
+    {
+        RefusedForTests().tmpfile = false;
+        RealDisk::TearDown();
+    }
+    // True once the wipe has reached the phase the row ends it in.
+    bool InPhase() const
+    {
+        return GetParam().makingNames ? Exists(mountPoint + "/.sorvex-free-space/n0") : Available() < before / 2;
+    }
+    // Waits until the free space is back within 1 % of the image, as the kernel and the guard give it back.
+    bool SpaceBack() const
+    {
+        for (int i = 0; i < 200 && Available() < before - before / 100; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return Available() >= before - before / 100;
+    }
+    std::int64_t before = 0;
+};
+
+INSTANTIATE_TEST_SUITE_P(Ends, WipeEnds,
+                         testing::Values(EndCase{"KilledWritingData", true, true, false},
+                                         EndCase{"KilledWritingDataWithoutTmpfile", false, true, false},
+                                         EndCase{"KilledMakingNames", true, true, true},
+                                         EndCase{"StoppedWritingData", true, false, false},
+                                         EndCase{"StoppedWritingDataWithoutTmpfile", false, false, false}),
+                         [](const auto& tested) { return std::string(tested.param.label); });
+
+// Never a full disk left behind: the data goes with the program, stopped or
+// killed, in files without a name or in files unlinked as soon as made, and
+// the guard takes the names. "Стоп" is answered within 50 ms.
+TEST_P(WipeEnds, TheFreeSpaceComesBack)
+{
+    const std::string why = Mount("ext4");
+    if (!why.empty())
+        GTEST_SKIP() << Loudly("ext4: " + why);
+    RefusedForTests().tmpfile = !GetParam().unnamed;
+    before = Available();
+    if (!GetParam().killed) {
+        std::chrono::steady_clock::time_point pressed;
+        view.onPump = [&] {
+            if (!Shredder.Stop && InPhase()) {
+                pressed = std::chrono::steady_clock::now();
+                Shredder.Stop = true;
+            }
+        };
+        Shredder.WipeFreeSpace({mountPoint});
+        const auto answered = std::chrono::steady_clock::now() - pressed;
+        EXPECT_LT(answered, std::chrono::milliseconds(50));
+        ASSERT_EQ(view.wipeReports.size(), 1u);
+        EXPECT_EQ(view.wipeReports[0].fileSystems.at(0).end, WipeEnd::Stopped);
+    } else {
+        const pid_t wipe = ::fork();
+        if (wipe == 0) {
+            Shredder.WipeFreeSpace({mountPoint});
+            ::_exit(0);
+        }
+        for (int i = 0; i < 600 && !InPhase(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(InPhase()) << "the wipe never came that far";
+        ::kill(wipe, SIGKILL);
+        ::waitpid(wipe, nullptr, 0);
+    }
+    EXPECT_TRUE(SpaceBack()) << Available() << " bytes free of " << before;
+    for (int i = 0; i < 200 && Exists(mountPoint + "/.sorvex-free-space"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(Exists(mountPoint + "/.sorvex-free-space"));
 }

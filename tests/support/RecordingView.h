@@ -28,6 +28,7 @@ public:
     int pumps = 0;
     int closingSteps = 0;
     std::vector<sorvex::RunReport> reports; // every report shown, in order
+    std::vector<sorvex::WipeReport> wipeReports;
     // Runs inside every pump, after the count has gone up.
     std::function<void()> onPump;
 
@@ -55,6 +56,7 @@ public:
     void ClosingSteps() override { ++closingSteps; }
     void Pump() override;
     void ShowReport(const sorvex::RunReport& report) override { reports.push_back(report); }
+    void ShowWipeReport(const sorvex::WipeReport& report) override { wipeReports.push_back(report); }
     void ShowAllNow() override {}
 
 private:
