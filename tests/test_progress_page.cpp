@@ -1,7 +1,9 @@
 // The progress page: its states, its three handlers and its close box.
 #include "pages/ProgressBar.h"
 #include "pages/frmSposob.h"
+#include "tests/support/FakeSpace.h"
 #include "tests/support/Loop.h"
+#include "tests/support/ModalWatcher.h"
 #include "tests/support/PageRunTest.h"
 #include "tests/support/PageStates.h"
 
@@ -320,4 +322,71 @@ TEST_F(ProgressPage, LongPathKeepsItsFileNameInSight)
         EXPECT_TRUE(shown.endsWith(each.path.right(12))) << shown.toStdString();
     }
     EXPECT_TRUE(frmProgr->FitToLabel(cases[1].path).endsWith(QStringLiteral("налоговая-декларация-2022.pdf")));
+}
+
+namespace {
+
+struct OfferCase {
+    const char* label;
+    bool reachable; // the old bytes went free with the file, or another name keeps them
+};
+
+class WipeOffer : public PageRunTest, public testing::WithParamInterface<OfferCase> {
+protected:
+    void SetUp() override
+    {
+        PageRunTest::SetUp();
+        Shredder.UseFreeSpaceServices(space);
+    }
+    void TearDown() override
+    {
+        Shredder.UseFreeSpaceServices(SystemFreeSpace());
+        PageRunTest::TearDown();
+    }
+    FakeSpace space;
+};
+
+INSTANTIATE_TEST_SUITE_P(Reports, WipeOffer,
+                         testing::Values(OfferCase{"CopyOnWrite", true}, OfferCase{"HardLink", false}),
+                         [](const auto& tested) { return std::string(tested.param.label); });
+
+} // namespace
+
+// The report of a run whose overwrite went elsewhere offers the wipe of the
+// free space; pressed, it runs on this page after the run, whose file system
+// it names, and tells what it did. A report of nothing a wipe reaches offers none.
+TEST_P(WipeOffer, TheReportBoxOffersAWipeWhereItReachesWhatRemains)
+{
+    const std::string file = tree / "f";
+    WriteFile(file, std::string(3000, 'x'));
+    if (!GetParam().reachable) {
+        ASSERT_EQ(::link(file.c_str(), (tree / "other").c_str()), 0);
+    }
+    ListFile(file);
+    fs.fileSystem = FileSystemInfo{};
+    fs.extents = [](int read, ExtentMap& out) { // a new place at every pass: copy on write
+        out = {{0, 4096u * static_cast<std::uint64_t>(read), 1 << 20, 0}};
+        return true;
+    };
+    bool offered = false;
+    ModalWatcher watcher([&offered](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        for (QAbstractButton* button : box->buttons()) {
+            offered = offered || button->text() == "Затереть свободное место";
+            if (button->text() == "Затереть свободное место")
+                return button->click();
+        }
+        box->accept();
+    });
+    frmSpo->Button2->click();
+    EXPECT_EQ(offered, GetParam().reachable);
+    ASSERT_EQ(watcher.seen().size(), GetParam().reachable ? 2u : 1u);
+    EXPECT_EQ(space.filled > 0, GetParam().reachable);
+    EXPECT_FALSE(frmProgr->Button4->isEnabled());
+    EXPECT_TRUE(frmProgr->Button2->isEnabled());
+    if (GetParam().reachable) {
+        EXPECT_EQ(Label(), "/fake");
+        EXPECT_TRUE(watcher.seen()[1].text.startsWith("Свободное место затёрто.\n\n— /fake (ext4): записано"));
+        EXPECT_EQ(watcher.seen()[1].icon, QMessageBox::Information);
+    }
 }

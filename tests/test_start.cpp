@@ -93,6 +93,23 @@ TEST(CommandLinePaths, EmptyAndUnresolvablePathsAreRefusedWithWhy)
     }
 }
 
+// --free-space takes the paths as folders to wipe the free space below; with
+// none it is refused with the usage, as an unknown option is.
+TEST(CommandLinePaths, FreeSpaceTakesFoldersAndNeedsOne)
+{
+    std::string dash = "--free-space";
+    std::string folder = "/mnt";
+    char* withFolder[] = {dash.data(), dash.data(), folder.data()};
+    const CommandLine wipe = ReadCommandLine(3, withFolder);
+    EXPECT_EQ(wipe.action, CommandLine::Action::Run);
+    EXPECT_TRUE(wipe.freeSpace);
+    ASSERT_EQ(wipe.paths.size(), 1u);
+    EXPECT_EQ(wipe.paths[0].path, "/mnt");
+    const CommandLine none = ReadCommandLine(2, withFolder);
+    EXPECT_EQ(none.action, CommandLine::Action::Refuse);
+    EXPECT_TRUE(none.text.startsWith("sorvex: --free-space: не названо ни одной папки\n\n")) << none.text.toStdString();
+}
+
 // 20,000 missing paths and the other reasons: a count per reason in the text,
 // every path with its reason in the details, and a box that fits the screen.
 TEST(RefusedPaths, TheBoxCountsEachReasonAndNamesEveryPathInItsDetails)

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """The launcher and the file managers' actions start Sorvex with exactly the
-selected paths, one argument each.
+selected paths, one argument each; the free-space actions, offered on folders
+only, with "--free-space" before them.
 
 A stub `sorvex` first on PATH records the arguments it gets, NUL-separated.
 The selection has a folder with a space in its name, names with an apostrophe,
@@ -40,6 +41,7 @@ SOURCE = os.path.abspath(sys.argv.pop(1))
 ACTIONS = os.path.join(SOURCE, "resources", "filemanager")
 LAUNCHER = os.path.join(SOURCE, "resources", "sorvex.desktop")
 LABEL = "Уничтожить с помощью Sorvex"
+FREE_SPACE_LABEL = "Затереть свободное место здесь"
 
 # GLib reads the data folders once, at their first use: they are set before.
 SCRATCH = tempfile.mkdtemp(prefix="sorvex-actions.")
@@ -108,6 +110,36 @@ def gio_launch(desktop_entry, paths):
     app.launch([Gio.File.new_for_path(os.fsdecode(path)) for path in paths], None)
 
 
+def nemo_command(action, paths):
+    """The command line Nemo makes of an action's Exec for the paths."""
+    group = "Nemo Action"
+
+    def optional(key, default):
+        return action.get_string(group, key) if has_key(action, group, key) else default
+
+    escape_spaces = optional("EscapeSpaces", "false") == "true"
+    quote = {"single": b"'", "double": b'"', "backtick": b"`"}.get(optional("Quote", ""), b"")
+    separator = optional("Separator", " ").encode()
+
+    def written(path):
+        path = path.replace(b"'", b"\\'").replace(b'"', b'\\"')
+        if escape_spaces:
+            path = path.replace(b" ", b"\\ ")
+        return quote + path + quote
+
+    return action.get_string(group, "Exec").encode().replace(b"%F", separator.join(written(p) for p in paths))
+
+
+def fma_command(exec_line, paths):
+    """The command line Caja and the PCManFMs make of an Exec for the paths."""
+    return exec_line.replace("%F", " ".join(GLib.shell_quote(os.fsdecode(path)) for path in paths))
+
+
+def spawned(command):
+    started, _, _, status = GLib.spawn_command_line_sync(command)
+    return started and status == 0
+
+
 def field_codes(exec_line):
     return [exec_line[i:i + 2] for i in range(len(exec_line) - 1) if exec_line[i] == "%"]
 
@@ -165,22 +197,7 @@ class FileManagerActions(unittest.TestCase):
         exec_line = action.get_string(group, "Exec")
         self.assertEqual(field_codes(exec_line), ["%F"])
 
-        def optional(key, default):
-            return action.get_string(group, key) if has_key(action, group, key) else default
-
-        escape_spaces = optional("EscapeSpaces", "false") == "true"
-        quote = {"single": b"'", "double": b'"', "backtick": b"`"}.get(optional("Quote", ""), b"")
-        separator = optional("Separator", " ").encode()
-
-        def written(path):
-            path = path.replace(b"'", b"\\'").replace(b'"', b'\\"')
-            if escape_spaces:
-                path = path.replace(b" ", b"\\ ")
-            return quote + path + quote
-
-        command = exec_line.encode().replace(b"%F", separator.join(written(path) for path in self.paths))
-        started, _, _, status = GLib.spawn_command_line_sync(os.fsdecode(command))
-        self.assertTrue(started and status == 0)
+        self.assertTrue(spawned(os.fsdecode(nemo_command(action, self.paths))))
         self.assertEqual(recorded(), self.paths)
 
     def test_caja_and_pcmanfm_offer_local_items_and_pass_them(self):
@@ -193,9 +210,7 @@ class FileManagerActions(unittest.TestCase):
         self.assertEqual(action.get_string_list(group, "Schemes"), ["file"])
         exec_line = action.get_string(group, "Exec")
         self.assertEqual(field_codes(exec_line), ["%F"])
-        quoted = " ".join(GLib.shell_quote(os.fsdecode(path)) for path in self.paths)
-        started, _, _, status = GLib.spawn_command_line_sync(exec_line.replace("%F", quoted))
-        self.assertTrue(started and status == 0)
+        self.assertTrue(spawned(fma_command(exec_line, self.paths)))
         self.assertEqual(recorded(), self.paths)
 
     def test_thunar_sends_files_and_folders_to_it(self):
@@ -221,6 +236,9 @@ class FileManagerActions(unittest.TestCase):
             def get_location(self):
                 return self.location
 
+            def is_directory(self):
+                return os.path.isdir(self.location.get_path())
+
         remote = [Selected(Gio.File.new_for_uri("sftp://example.org/home/me/notes.txt"))]
         self.assertEqual(provider.get_file_items(remote), [])
         self.assertEqual(provider.get_file_items([]), [])
@@ -230,6 +248,47 @@ class FileManagerActions(unittest.TestCase):
         self.assertEqual([item.props.label for item in items], [LABEL])
         items[0].emit("activate")
         self.assertEqual(recorded(), self.paths)
+
+        folders = provider.get_file_items(chosen[:1])
+        self.assertEqual([item.props.label for item in folders], [LABEL, FREE_SPACE_LABEL])
+        folders[1].emit("activate")
+        self.assertEqual(recorded(), [b"--free-space", self.paths[0]])
+
+    def test_free_space_is_offered_on_local_folders_and_passes_them(self):
+        folder = self.paths[:1]  # "Сканы и договоры"
+        wanted = [b"--free-space", *folder]
+        menu = key_file(os.path.join(ACTIONS, "sorvex-free-space.desktop"))
+        self.assertEqual(menu.get_string_list("Desktop Entry", "MimeType"), ["inode/directory"])
+        self.assertEqual(menu.get_string("Desktop Entry", "X-KDE-Protocols"), "file")
+        self.assertEqual(menu.get_string("Desktop Action freespace", "Name"), FREE_SPACE_LABEL)
+        entry = GLib.KeyFile()
+        entry.set_string("Desktop Entry", "Type", "Application")
+        entry.set_string("Desktop Entry", "Name", "Sorvex")
+        entry.set_string("Desktop Entry", "Exec", menu.get_string("Desktop Action freespace", "Exec"))
+        gio_launch(entry, folder)
+        self.assertEqual(recorded(), wanted)
+
+        nemo = key_file(os.path.join(ACTIONS, "sorvex-free-space.nemo_action"))
+        self.assertEqual(nemo.get_string("Nemo Action", "Name"), FREE_SPACE_LABEL)
+        self.assertEqual(nemo.get_string_list("Nemo Action", "Extensions"), ["dir"])
+        self.assertTrue(spawned(os.fsdecode(nemo_command(nemo, folder))))
+        self.assertEqual(recorded(), wanted)
+
+        fma = key_file(os.path.join(ACTIONS, "sorvex-free-space-fma.desktop"))
+        self.assertEqual(fma.get_string("Desktop Entry", "Name"), FREE_SPACE_LABEL)
+        profile = "X-Action-Profile " + fma.get_string_list("Desktop Entry", "Profiles")[0]
+        self.assertEqual(fma.get_string_list(profile, "MimeTypes"), ["inode/directory"])
+        self.assertEqual(fma.get_string_list(profile, "Schemes"), ["file"])
+        self.assertTrue(spawned(fma_command(fma.get_string(profile, "Exec"), folder)))
+        self.assertEqual(recorded(), wanted)
+
+        thunar = key_file(os.path.join(ACTIONS, "sorvex-free-space-thunar.desktop"))
+        self.assertEqual(thunar.get_string("Desktop Entry", "Name"), FREE_SPACE_LABEL)
+        types = thunar.get_string_list("Desktop Entry", "MimeType")
+        self.assertFalse(any(Gio.content_type_is_a("text/plain", offered) for offered in types))
+        self.assertTrue(any(Gio.content_type_is_a("inode/directory", offered) for offered in types))
+        gio_launch(thunar, folder)
+        self.assertEqual(recorded(), wanted)
 
 
 if __name__ == "__main__":
