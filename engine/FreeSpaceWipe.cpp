@@ -71,6 +71,13 @@ WipeEnd EndOf(SpaceFault fault)
     return WipeEnd::Failed;
 }
 
+// The room never written: at least the root's reserve (statvfs's available
+// leaves it out), and on the file systems the desktop lives on, 1 % more.
+std::int64_t KeepOf(const Room& room, const Place& place)
+{
+    return place.keepsLastPercent ? room.size / 100 : 0;
+}
+
 bool Lapped(const Journal& start, const Journal& now)
 {
     return now.cycle > start.cycle + 1 || (now.cycle == start.cycle + 1 && now.block >= start.block);
@@ -174,10 +181,10 @@ void FreeSpaceWipe::WipeOne(int folder, FileSystem& fs, std::int64_t left)
 {
     view_.ShowPath(fs.place.mountPoint.empty() ? fs.folder : fs.place.mountPoint);
     const Room room = space_.RoomOf(folder);
-    keep_ = fs.place.keepsLastPercent ? room.size / 100 : 0;
+    keep_ = KeepOf(room, fs.place);
     slice_ = std::min({left / 2, std::max(LeastSliceBytes, room.size / 100), SliceBytes});
-    if (room.readOnly || left <= 0) {
-        fs.end = room.readOnly ? WipeEnd::ReadOnly : WipeEnd::Full;
+    if (fs.place.notADisk || room.readOnly || left <= 0) {
+        fs.end = fs.place.notADisk ? WipeEnd::NotADisk : room.readOnly ? WipeEnd::ReadOnly : WipeEnd::Full;
         return;
     }
     WorkFolder work(space_, folder);
@@ -234,7 +241,6 @@ SpaceFault FreeSpaceWipe::FillData(int work, FileSystem& fs, std::int64_t left)
     view_.SetPosition(Bar::File, 0);
     data_.clear();
     sliceFrom_ = SIZE_MAX;
-    std::vector<unsigned char> chunk(ChunkBytes);
     std::int64_t offset = 0;
     std::int64_t fileBytes = 0; // the most the file in hand takes
     WriteOut out;
@@ -255,9 +261,8 @@ SpaceFault FreeSpaceWipe::FillData(int work, FileSystem& fs, std::int64_t left)
         }
         const int fd = data_.back().Get();
         const auto count =
-            static_cast<std::size_t>(std::min({static_cast<std::int64_t>(ChunkBytes), left, fileBytes - offset}));
-        noise_.Fill(chunk.data(), count);
-        const Filled filled = space_.Fill(fd, chunk.data(), count, offset);
+            static_cast<std::size_t>(std::min({static_cast<std::int64_t>(Noise::Bytes), left, fileBytes - offset}));
+        const Filled filled = space_.Fill(fd, noise_.Chunk(), count, offset);
         offset += filled.written;
         fs.bytes += filled.written;
         view_.Step(Bar::File, filled.written);
@@ -316,8 +321,10 @@ void FreeSpaceWipe::ReleaseSlice(int work)
 }
 
 // Empty files with long names of noise, in folders of their own, until the
-// file system takes no more (of inodes, of folder blocks, of metadata) or
-// only the reserve is left.
+// file system takes no more (of inodes, of folder blocks, of metadata) or the
+// names eat into the reserve. Where names take no data space (btrfs keeps
+// them apart, and shows the slice given back only after a while) the room
+// seen may be below the reserve from the start, and the names go on.
 SpaceFault FreeSpaceWipe::FillNames(int work, FileSystem& fs)
 {
     const Room room = space_.RoomOf(work);
@@ -352,7 +359,8 @@ SpaceFault FreeSpaceWipe::FillNames(int work, FileSystem& fs)
             pool_.push_back(name);
         if (++fs.names % 256 == 0) {
             view_.Step(Bar::File, 256);
-            if (space_.RoomOf(work).available <= keep_)
+            const std::int64_t available = space_.RoomOf(work).available;
+            if (available <= keep_ && available < room.available)
                 return SpaceFault::None;
             view_.Pump();
         }

@@ -30,15 +30,14 @@ std::vector<std::string> FoldersToWipe(const RunReport& report);
 // files unlinked as soon as made, so that all of it goes with the program
 // however it ends; the names go with a guard process. A reserve stays free
 // throughout. It reports on the run's view and pumps there, answering "Стоп"
-// after every chunk, when it gives all the room back at once.
+// after every chunk of noise (a mebibyte), when it gives all the room back
+// at once.
 class FreeSpaceWipe {
 public:
     FreeSpaceWipe(FileServices& files, FreeSpaceServices& space, RunView& view, bool& stop);
     WipeReport Run(const std::vector<std::string>& folders);
 
     static constexpr const char* FolderName = ".sorvex-free-space";
-    // Written with one call, then the pump and a look at "Стоп".
-    static constexpr std::size_t ChunkBytes = std::size_t{1} << 20;
     // The most one data file holds: a 16 TB disk takes 256 of them.
     static constexpr std::int64_t FileBytes = std::int64_t{64} << 30;
     // The last data written, in files small enough to be closed at once, is

@@ -22,6 +22,11 @@ Noise::Noise(std::uint64_t seed)
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
         word = z ^ (z >> 31);
     }
+    chunk_.resize(Bytes);
+    for (std::size_t at = 0; at < Bytes; at += 8) {
+        const std::uint64_t word = Next();
+        std::memcpy(chunk_.data() + at, &word, 8);
+    }
 }
 
 std::uint64_t Noise::Next()
@@ -37,17 +42,14 @@ std::uint64_t Noise::Next()
     return result;
 }
 
-void Noise::Fill(unsigned char* data, std::size_t bytes)
+const unsigned char* Noise::Chunk()
 {
-    std::size_t at = 0;
-    for (; at + 8 <= bytes; at += 8) {
-        const std::uint64_t word = Next();
-        std::memcpy(data + at, &word, 8);
+    constexpr std::size_t Sector = 512;
+    for (std::size_t at = 0; at < Bytes; at += Sector) {
+        const std::uint64_t stamp = Next();
+        std::memcpy(chunk_.data() + at, &stamp, 8);
     }
-    if (at < bytes) {
-        const std::uint64_t word = Next();
-        std::memcpy(data + at, &word, bytes - at);
-    }
+    return chunk_.data();
 }
 
 void Noise::Name(std::string& name)

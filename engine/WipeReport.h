@@ -14,6 +14,7 @@ enum class WipeEnd {
     Stopped, // "Стоп" or "Выход": only part of the free space was written over
     NotReached, // stopped before this file system's turn
     Unopened, // the folder named could not be opened
+    NotADisk, // memory or the kernel's own file system: filling it would only take memory
     ReadOnly,
     Full, // no free space beyond the reserve: nothing to write
     Denied, // the folder named is not this user's to write in

@@ -41,6 +41,8 @@ QString EndText(const FileSystem& fs)
         return QStringLiteral("не затиралось: работа остановлена раньше");
     case WipeEnd::Unopened:
         return QStringLiteral("папку не удалось открыть");
+    case WipeEnd::NotADisk:
+        return QStringLiteral("файловая система в памяти или самого ядра: затирать на диске нечего");
     case WipeEnd::ReadOnly:
         return QStringLiteral("файловая система только для чтения: не затиралось");
     case WipeEnd::Full:

@@ -33,6 +33,7 @@ struct Journal {
 struct Place {
     std::string mountPoint; // raw bytes, as the mount table names it
     std::string type; // "ext4", "btrfs", ...
+    bool notADisk = false; // memory (tmpfs, ramfs) or the kernel's own: nothing to wipe, and room to keep
     bool keepsLastPercent = false; // the system's root or the home: the desktop needs room
     bool copyOnWrite = false; // snapshots and reflinked copies keep old extents
     bool overlay = false; // writes go to the upper layer; the lower ones stay as they were
@@ -121,5 +122,35 @@ public:
 
 // The real services of this system.
 FreeSpaceServices& SystemFreeSpace();
+
+// Services that pass every call on to the system's: a base for services that
+// watch or change a few calls and leave the rest as they are.
+class ForwardingFreeSpace : public FreeSpaceServices {
+public:
+    Room RoomOf(int fd) override { return real_.RoomOf(fd); }
+    Place PlaceOf(int fd) override { return real_.PlaceOf(fd); }
+    Journal JournalOf(int fd) override { return real_.JournalOf(fd); }
+    Made MakeFolder(int parent, std::string_view name) override { return real_.MakeFolder(parent, name); }
+    SpaceFault RemoveLeftover(int parent, std::string_view name) override { return real_.RemoveLeftover(parent, name); }
+    void ClearFolder(int folder, const std::function<void()>& between) override { real_.ClearFolder(folder, between); }
+    bool RemoveFolder(int parent, std::string_view name) override { return real_.RemoveFolder(parent, name); }
+    FolderGuard Guard(int parent, int folder, std::string_view name) override
+    {
+        return real_.Guard(parent, folder, name);
+    }
+    Made OpenUnnamed(int folder) override { return real_.OpenUnnamed(folder); }
+    Made MakeFile(int folder, std::string_view name) override { return real_.MakeFile(folder, name); }
+    bool RemoveName(int folder, std::string_view name) override { return real_.RemoveName(folder, name); }
+    SpaceFault MakeName(int folder, std::string_view name) override { return real_.MakeName(folder, name); }
+    Filled Fill(int fd, const void* data, std::size_t count, std::int64_t offset) override
+    {
+        return real_.Fill(fd, data, count, offset);
+    }
+    bool Touch(int folder, std::string_view name, bool odd) override { return real_.Touch(folder, name, odd); }
+    bool SyncAll(int fd) override { return real_.SyncAll(fd); }
+
+protected:
+    FreeSpaceServices& real_ = SystemFreeSpace();
+};
 
 } // namespace sorvex

@@ -1,5 +1,6 @@
 #include "platform/FreeSpace.h"
 
+#include "platform/FileSystems.h"
 #include "platform/Identity.h"
 #include "platform/MountTable.h"
 
@@ -231,6 +232,9 @@ public:
             place.mountPoint = mount->mountPoint;
             place.type = mount->type;
         }
+        struct statfs fs;
+        const auto magic = ::fstatfs(fd, &fs) == 0 ? static_cast<unsigned long>(fs.f_type) : 0;
+        place.notADisk = magic == TMPFS_MAGIC || magic == RAMFS_MAGIC || FileSystemOfHandle(fd).system;
         place.keepsLastPercent = SameDevice(fd, "/") || SameDevice(fd, std::getenv("HOME"));
         place.copyOnWrite = KeepsCopies(place.type);
         place.overlay = place.type == "overlay";

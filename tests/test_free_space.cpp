@@ -28,6 +28,7 @@ const EndCase EndCases[] = {
     {"Wiped", AsIs, WipeEnd::Wiped, 8 * MiB, true},
     {"ReadOnly", [](FakeSpace& space, RecordingView&) { space.room.readOnly = true; }, WipeEnd::ReadOnly, 0, false},
     {"Full", [](FakeSpace& space, RecordingView&) { space.room.available = 0; }, WipeEnd::Full, 0, false},
+    {"InMemory", [](FakeSpace& space, RecordingView&) { space.place.notADisk = true; }, WipeEnd::NotADisk, 0, false},
     {"AnotherUsers", [](FakeSpace& space, RecordingView&) { space.folderFault = SpaceFault::Denied; }, WipeEnd::Denied,
      0, false},
     {"RootKeepsItsLastPercent",

@@ -9,9 +9,9 @@
 // A file system of a few megabytes for a wipe of the free space: the real
 // services make its folders, files and names in a test's folder, while its
 // room, its place and its journal are what the test says, and the room
-// shrinks with every byte held in a file still open and every name made. Hooks make a step fail, the disk
-// fill up, or "Стоп" come at an exact point.
-class FakeSpace : public sorvex::FreeSpaceServices {
+// shrinks with every byte held in a file still open and every name made.
+// Hooks make a step fail, the disk fill up, or "Стоп" come at an exact point.
+class FakeSpace : public sorvex::ForwardingFreeSpace {
 public:
     sorvex::Room room{8 << 20, 8 << 20, 1000};
     sorvex::Place place{"/fake", "ext4"};
@@ -33,12 +33,6 @@ public:
     sorvex::Place PlaceOf(int) override { return place; }
     sorvex::Journal JournalOf(int) override;
     sorvex::Made MakeFolder(int parent, std::string_view name) override;
-    sorvex::SpaceFault RemoveLeftover(int parent, std::string_view name) override
-    {
-        return real_.RemoveLeftover(parent, name);
-    }
-    void ClearFolder(int folder, const std::function<void()>& between) override { real_.ClearFolder(folder, between); }
-    bool RemoveFolder(int parent, std::string_view name) override { return real_.RemoveFolder(parent, name); }
     sorvex::FolderGuard Guard(int, int, std::string_view) override
     {
         ++guards;
@@ -46,7 +40,6 @@ public:
     }
     sorvex::Made OpenUnnamed(int folder) override;
     sorvex::Made MakeFile(int folder, std::string_view name) override;
-    bool RemoveName(int folder, std::string_view name) override { return real_.RemoveName(folder, name); }
     sorvex::SpaceFault MakeName(int folder, std::string_view name) override;
     sorvex::Filled Fill(int fd, const void* data, std::size_t count, std::int64_t offset) override;
     bool Touch(int folder, std::string_view name, bool odd) override;
@@ -55,7 +48,6 @@ public:
     std::int64_t Held() const; // the bytes of the files still open
 
 private:
-    sorvex::FreeSpaceServices& real_ = sorvex::SystemFreeSpace();
     std::map<int, std::pair<ino_t, std::int64_t>> held_; // by descriptor: the file, its bytes
     int journalLooks_ = 0;
 };
