@@ -136,7 +136,9 @@ void ReadXfsHead(const std::string& device, Journal& journal)
 
 // Reads the folder's entries from the start; removes each, a folder with
 // what it holds while depth allows. Only system calls that are safe in a
-// process just forked: the guard runs this. True when it removed any.
+// process just forked: the guard runs this. True when it removed any: an
+// entry that cannot be removed is met again by the next reading, and a
+// reading that removes nothing is the last.
 bool RemoveEntries(int folder, int depth, const std::function<void()>& between, int& sinceBetween)
 {
     alignas(dirent64) char buffer[8192];
@@ -152,15 +154,16 @@ bool RemoveEntries(int folder, int depth, const std::function<void()>& between, 
             const char* name = entry->d_name;
             if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
                 continue;
-            if (::unlinkat(folder, name, 0) != 0 && errno == EISDIR && depth > 0) {
+            bool gone = ::unlinkat(folder, name, 0) == 0;
+            if (!gone && errno == EISDIR && depth > 0) {
                 const int inner = ::openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
                 if (inner >= 0) {
                     while (RemoveEntries(inner, depth - 1, between, sinceBetween)) {}
                     (void)::close(inner);
                 }
-                (void)::unlinkat(folder, name, AT_REMOVEDIR);
+                gone = ::unlinkat(folder, name, AT_REMOVEDIR) == 0;
             }
-            removed = true;
+            removed = removed || gone;
             if (between && ++sinceBetween == 1024) {
                 sinceBetween = 0;
                 between();
