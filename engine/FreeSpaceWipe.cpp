@@ -99,14 +99,18 @@ public:
         if (fd_.IsOpen())
             guard_ = space.Guard(parent, fd_.Get(), FreeSpaceWipe::FolderName);
     }
-    ~WorkFolder() { Remove({}); }
+    ~WorkFolder() { Remove(false, {}); }
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
 
     SpaceFault Fault() const { return fault_; }
     int Fd() const { return fd_.Get(); }
-    void Remove(const std::function<void()>& between)
+    // Stopped, the guard removes it, so that "Стоп" waits for no file
+    // system; otherwise, or where there is no guard, it is removed here.
+    void Remove(bool stopped, const std::function<void()>& between)
     {
+        if (stopped && guard_.HandOver())
+            fd_.Reset();
         if (fd_.IsOpen()) {
             space_.ClearFolder(fd_.Get(), between);
             fd_.Reset();
@@ -200,7 +204,7 @@ void FreeSpaceWipe::WipeOne(int folder, FileSystem& fs, std::int64_t left)
     pool_.clear();
     view_.SetRange(Bar::File, 0, fs.names);
     view_.SetPosition(Bar::File, 0);
-    work.Remove([this] {
+    work.Remove(stop_, [this] {
         view_.Step(Bar::File, 1024);
         view_.Pump();
     });

@@ -6,7 +6,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace sorvex {
 
@@ -62,20 +61,24 @@ struct Made {
 };
 
 // A process of its own that removes a wipe's folder, with all it holds, if
-// the program ends without letting it go: even killed, it leaves no full disk.
+// the program ends without letting it go: even killed, it leaves no full
+// disk. Not the program's child: letting it go waits for nothing.
 class FolderGuard {
 public:
     FolderGuard() = default;
-    FolderGuard(int pipe, pid_t pid) : pipe_(pipe), pid_(pid) {}
-    FolderGuard(FolderGuard&& other) noexcept : pipe_(other.pipe_), pid_(other.pid_) { other.pipe_ = -1; }
+    explicit FolderGuard(int pipe) : pipe_(pipe) {}
+    FolderGuard(FolderGuard&& other) noexcept : pipe_(other.pipe_) { other.pipe_ = -1; }
     FolderGuard& operator=(FolderGuard&& other) noexcept;
     ~FolderGuard() { Release(); }
     // The folder is ours to remove: the guard ends without touching it.
-    void Release();
+    void Release() { LetGo('k'); }
+    // The guard removes the folder now, with all it holds, as soon as this
+    // process closes it; false when there is no guard.
+    bool HandOver() { return LetGo('r'); }
 
 private:
+    bool LetGo(char what);
     int pipe_ = -1;
-    pid_t pid_ = 0;
 };
 
 // What a wipe of the free space asks of the file system, beside the file

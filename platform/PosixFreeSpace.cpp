@@ -190,8 +190,9 @@ void CloseAllBut(const int (&kept)[3])
     (void)::syscall(SYS_close_range, from, ~0u, 0);
 }
 
-// The guard's whole life: waits until the program lets the folder go (a byte)
-// or ends (the pipe closes with none), and in that case removes it.
+// The guard's whole life: waits until the program keeps the folder ('k'),
+// hands it over ('r') or ends (the pipe closes with nothing), and in those
+// two cases removes it.
 [[noreturn]] void GuardUntilReleased(int pipe, int parent, int folder, const char* name)
 {
     (void)::setsid(); // out of the terminal's reach: Ctrl+C ends the program, not the guard
@@ -203,7 +204,7 @@ void CloseAllBut(const int (&kept)[3])
     do {
         read = ::read(pipe, &byte, 1);
     } while (read < 0 && errno == EINTR);
-    if (read != 1) {
+    if (read != 1 || byte != 'k') {
         ClearAll(folder, {});
         (void)::unlinkat(parent, name, AT_REMOVEDIR);
     }
@@ -302,7 +303,9 @@ public:
     }
 
     // Forked before any file of the wipe is opened: the guard holds no copy
-    // of them, so closing them gives their room back at once.
+    // of them, so closing them gives their room back at once. Forked twice:
+    // the first child ends at once, and the guard, the init process's now,
+    // needs no waiting for when it ends.
     FolderGuard Guard(int parent, int folder, std::string_view name) override
     {
         char bare[256] = {};
@@ -310,15 +313,19 @@ public:
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0)
             return {};
-        const pid_t pid = ::fork();
-        if (pid == 0)
-            GuardUntilReleased(ends[0], parent, folder, bare);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::fork() == 0)
+                GuardUntilReleased(ends[0], parent, folder, bare);
+            ::_exit(0);
+        }
         (void)::close(ends[0]);
-        if (pid < 0) {
+        if (child < 0) {
             (void)::close(ends[1]);
             return {};
         }
-        return {ends[1], pid};
+        (void)::waitpid(child, nullptr, 0);
+        return FolderGuard(ends[1]);
     }
 
     Made OpenUnnamed(int folder) override
@@ -383,23 +390,21 @@ FolderGuard& FolderGuard::operator=(FolderGuard&& other) noexcept
     if (this != &other) {
         Release();
         pipe_ = other.pipe_;
-        pid_ = other.pid_;
         other.pipe_ = -1;
     }
     return *this;
 }
 
-void FolderGuard::Release()
+bool FolderGuard::LetGo(char what)
 {
     if (pipe_ < 0)
-        return;
-    const char byte = 0;
-    if (::write(pipe_, &byte, 1) != 1) {
+        return false;
+    if (::write(pipe_, &what, 1) != 1) {
         // The guard is gone already: closing the pipe is all that is left.
     }
     (void)::close(pipe_);
     pipe_ = -1;
-    (void)::waitpid(pid_, nullptr, 0);
+    return true;
 }
 
 FreeSpaceServices& SystemFreeSpace()

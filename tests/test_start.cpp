@@ -97,15 +97,11 @@ TEST(CommandLinePaths, EmptyAndUnresolvablePathsAreRefusedWithWhy)
 // none it is refused with the usage, as an unknown option is.
 TEST(CommandLinePaths, FreeSpaceTakesFoldersAndNeedsOne)
 {
-    std::string dash = "--free-space";
-    std::string folder = "/mnt";
-    char* withFolder[] = {dash.data(), dash.data(), folder.data()};
-    const CommandLine wipe = ReadCommandLine(3, withFolder);
-    EXPECT_EQ(wipe.action, CommandLine::Action::Run);
-    EXPECT_TRUE(wipe.freeSpace);
-    ASSERT_EQ(wipe.paths.size(), 1u);
-    EXPECT_EQ(wipe.paths[0].path, "/mnt");
-    const CommandLine none = ReadCommandLine(2, withFolder);
+    std::string words[] = {"sorvex", "--free-space", "/mnt"};
+    char* argv[] = {words[0].data(), words[1].data(), words[2].data()};
+    const CommandLine wipe = ReadCommandLine(3, argv);
+    EXPECT_TRUE(wipe.action == CommandLine::Action::Run && wipe.freeSpace && wipe.paths.size() == 1);
+    const CommandLine none = ReadCommandLine(2, argv);
     EXPECT_EQ(none.action, CommandLine::Action::Refuse);
     EXPECT_TRUE(none.text.startsWith("sorvex: --free-space: не названо ни одной папки\n\n")) << none.text.toStdString();
 }

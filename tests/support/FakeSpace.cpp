@@ -4,12 +4,6 @@
 
 using namespace sorvex;
 
-namespace {
-
-constexpr std::int64_t BytesPerName = 512;
-
-} // namespace
-
 // A descriptor closed, or reused for another file, holds nothing.
 std::int64_t FakeSpace::Held() const
 {
@@ -31,8 +25,11 @@ Room FakeSpace::RoomOf(int)
 
 Journal FakeSpace::JournalOf(int)
 {
-    if (journalLooks_++ > 0 && journalMoves)
-        journalMoves(journal);
+    if (journalLooks_++ > 0) {
+        journal.block += static_cast<std::uint64_t>(headMoves);
+        journal.cycle += journal.block / 1000;
+        journal.block %= 1000;
+    }
     return journal;
 }
 
@@ -48,12 +45,6 @@ Made FakeSpace::OpenUnnamed(int folder)
     return noUnnamed ? Made{UniqueFd(), SpaceFault::Failed} : real_.OpenUnnamed(folder);
 }
 
-Made FakeSpace::MakeFile(int folder, std::string_view name)
-{
-    ++namedFiles;
-    return real_.MakeFile(folder, name);
-}
-
 SpaceFault FakeSpace::MakeName(int folder, std::string_view name)
 {
     if (RoomOf(folder).freeInodes <= 0)
@@ -67,23 +58,19 @@ SpaceFault FakeSpace::MakeName(int folder, std::string_view name)
 Filled FakeSpace::Fill(int fd, const void* data, std::size_t count, std::int64_t offset)
 {
     ++fills;
-    const SpaceFault fault = fillFault ? fillFault(fills) : SpaceFault::None;
-    Filled done{0, fault};
-    if (fault == SpaceFault::None) {
-        const std::int64_t left = std::max<std::int64_t>(RoomOf(fd).available, 0);
-        done = real_.Fill(
-            fd, data, static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(count))), offset);
-        if (done.fault == SpaceFault::None && done.written < static_cast<std::int64_t>(count))
-            done.fault = SpaceFault::Full;
-    }
+    Shredder.Stop = Shredder.Stop || fills == stopAt;
+    if (fills == failAt || (fullFrom > 0 && fills >= fullFrom))
+        return {0, fills == failAt ? SpaceFault::Failed : SpaceFault::Full};
+    const auto left = static_cast<std::size_t>(std::max<std::int64_t>(RoomOf(fd).available, 0));
+    Filled done = ForwardingFreeSpace::Fill(fd, data, std::min(left, count), offset);
+    if (done.fault == SpaceFault::None && done.written < static_cast<std::int64_t>(count))
+        done.fault = SpaceFault::Full;
     filled += done.written;
     struct stat st;
     if (::fstat(fd, &st) == 0) {
         auto& file = held_[fd];
         file = {st.st_ino, (file.first == st.st_ino ? file.second : 0) + done.written};
     }
-    if (afterFill)
-        afterFill(fills);
     return done;
 }
 
