@@ -7,8 +7,6 @@ set(SORVEX_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/sorvex)
 
 set(SORVEX_MAINTAINER "Sorvex developers <sorvex@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
-set(SORVEX_HOMEPAGE "https://sorvex.example.org"
-    CACHE STRING "Home page of Sorvex; software centres fetch the screenshots from <home page>/screenshots/")
 
 install(TARGETS sorvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A stripped install (cpack, `cmake --install --strip`) also drops the compilers'
@@ -46,7 +44,8 @@ install(FILES ${sorvex_actions}/sorvex-shred-fma.desktop DESTINATION ${CMAKE_INS
 install(FILES ${sorvex_actions}/sorvex-shred-thunar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/Thunar/sendto
         RENAME sorvex-shred.desktop)
 
-# What software centres show.
+# What software centres show. Sorvex has no web address of its own: the
+# package and the metadata name no home page.
 configure_file(${PROJECT_SOURCE_DIR}/resources/sorvex.metainfo.xml.in
                ${PROJECT_BINARY_DIR}/org.example.sorvex.metainfo.xml @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/org.example.sorvex.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -88,7 +87,6 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "python3-nautilus installed, Caja with caja-actions, PCManFM or PCManFM-Qt,\n"
     "or in Thunar's \"Send To\" menu. Sorvex starts with them already listed, and\n"
     "destroys nothing until a method is chosen.")
-set(CPACK_PACKAGE_HOMEPAGE_URL "${SORVEX_HOMEPAGE}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
