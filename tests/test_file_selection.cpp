@@ -8,8 +8,10 @@
 
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QTreeView>
 
 using namespace sorvex;
 
@@ -197,6 +199,7 @@ struct Offers {
     bool readOnly = false;
     bool newFolder = true;
     bool modelWrites = true;
+    int typeColumn = 0; // the type column's width, less what "Текстовый документ" takes
 };
 
 Offers OffersOf(const std::function<void()>& open)
@@ -207,6 +210,9 @@ Offers OffersOf(const std::function<void()>& open)
             offers.readOnly = dialog->testOption(QFileDialog::ReadOnly);
             offers.newFolder = dialog->findChild<QToolButton*>(QStringLiteral("newFolderButton"))->isEnabled();
             offers.modelWrites = !dialog->findChild<QFileSystemModel*>()->isReadOnly();
+            const auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+            offers.typeColumn = details->header()->sectionSize(2) -
+                                details->fontMetrics().horizontalAdvance(QStringLiteral("Текстовый документ"));
         }
         modal->close();
     });
@@ -233,5 +239,6 @@ TEST(FileDialogs, OfferNoDeleteRenameOrNewFolder)
         EXPECT_TRUE(offers.readOnly) << dialog.name;
         EXPECT_FALSE(offers.newFolder) << dialog.name;
         EXPECT_FALSE(offers.modelWrites) << dialog.name << ": Delete and rename in the dialog would change the disk";
+        EXPECT_GT(offers.typeColumn, 8) << dialog.name << ": the type column cuts \"Текстовый документ\"";
     }
 }

@@ -233,7 +233,7 @@ TEST(Look, StyleAndPaletteAreTheProgramsOwn)
     EXPECT_LT(QApplication::palette().color(QPalette::WindowText).lightness(), 64);
 }
 
-TEST(Look, SizesInTheDialogsSpeakOneLanguage)
+TEST(Look, SizesAndTypesInTheDialogsSpeakOneLanguage)
 {
     const struct {
         std::int64_t bytes;
@@ -247,4 +247,15 @@ TEST(Look, SizesInTheDialogsSpeakOneLanguage)
     };
     for (const auto& size : sizes)
         EXPECT_EQ(SizeText(size.bytes), QString::fromUtf8(size.text)) << size.bytes;
+    const struct {
+        const char* model;
+        const char* text;
+    } types[] = {
+        {"Folder", "Папка"},
+        {"Alias", "Ссылка"},
+        {"Unknown", "Неизвестно"},
+        {"Текстовый документ", "Текстовый документ"},
+    };
+    for (const auto& type : types)
+        EXPECT_EQ(TypeText(QString::fromUtf8(type.model)), QString::fromUtf8(type.text)) << type.model;
 }
