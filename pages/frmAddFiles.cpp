@@ -87,6 +87,7 @@ TfrmAddFile::TfrmAddFile() : Page({259, 108}, Frame::Dialog)
     lst->installEventFilter(this);
     lst->viewport()->installEventFilter(this);
     lst->setItemDelegate(new WidestEntryDelegate(lst));
+    DescribeBy({Label1, Label2});
     lst->setFocus();
 }
 

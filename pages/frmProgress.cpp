@@ -42,6 +42,7 @@ TfrmProgr::TfrmProgr() : Page({189, 107}, Frame::Ordinary)
     prg1->SetPaced(true);
     prg2->SetPaced(true);
     lblFile->installEventFilter(this);
+    DescribeBy({Label1, Label2});
     Button4->setFocus();
 }
 

@@ -34,6 +34,13 @@ TfrmSpo::TfrmSpo() : Page({189, 107}, Frame::Dialog)
     Bind(Button1, this, &TfrmSpo::Button1Click);
     Bind(Button2, this, &TfrmSpo::Button2Click);
     Bind(Button3, this, &TfrmSpo::Button3Click);
+    DescribeBy({Label1, Label2});
+    // Each method is described by the text below it, and "Далее >" by the warning beside it.
+    RadioButton1->setAccessibleDescription(StaticText1->text());
+    RadioButton2->setAccessibleDescription(StaticText2->text());
+    RadioButton3->setAccessibleDescription(StaticText3->text());
+    RadioButton4->setAccessibleDescription(StaticText4->text());
+    Button2->setAccessibleDescription(StaticText5->text());
     RadioButton2->setFocus();
 }
 

@@ -34,6 +34,7 @@ target_sum=$(sha256sum <"$work/outside/target.txt")
 mapfile -t files < <(find "$work/chosen" "$work/loose" ! -type d)
 mapfile -t folders < <(find "$work" -type d)
 
+drive_start_session
 drive_start_sorvex "$sorvex"
 [ "$(drive_position)" = 192,107 ] || drive_fail "the welcome page is at $(drive_position), not at 192,107"
 drive_walk "$shots" "$work/chosen" "$work/loose/one.txt" "$work/loose/two.dat"
