@@ -25,11 +25,14 @@ void CShredder::Run(int method)
     report_ = {};
     otherNames_.clear();
     withdrawn_.clear();
+    leftToOthers_.clear();
     inHand_ = 0;
+    stopped_ = false;
     view_->ShowPreparing();
     BuildFileList();
     if (Stop) { // stopped or left while the folders were being read
         Stop = false;
+        view_->RunEnded({}, RunEnd::Stopped);
         return;
     }
     try {
@@ -52,27 +55,33 @@ void CShredder::Run(int method)
     } catch (...) {
         view_->ShowAllNow(); // the file the error is about
         ReportNotReached();
-        ShowReport(); // what remains, before the error that ended the run
+        ShowReport(RunEnd::Failed); // what remains, before the error that ended the run
         throw;
     }
     // A stop pressed in the method's last pump, after its last look at the flag.
     Stop = false;
-    ShowReport();
+    ShowReport(stopped_ ? RunEnd::Stopped : RunEnd::Finished);
 }
 
-void CShredder::ShowReport()
+void CShredder::ShowReport(RunEnd how)
 {
     SettleReport();
+    view_->RunEnded(report_, how);
     if (!report_.Empty())
         view_->ShowReport(report_);
 }
 
-// Takes the withdrawn names out of the report, in one sweep.
+// Takes the withdrawn names out of the report, in one sweep; those removed
+// count as destroyed.
 void CShredder::SettleReport()
 {
     if (withdrawn_.empty())
         return;
     std::sort(withdrawn_.begin(), withdrawn_.end());
+    for (const std::size_t item : withdrawn_) {
+        if (std::binary_search(leftToOthers_.begin(), leftToOthers_.end(), item))
+            ++report_.destroyed;
+    }
     std::size_t kept = 0;
     std::size_t next = 0;
     for (std::size_t i = 0; i < report_.items.size(); ++i) {

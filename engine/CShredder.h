@@ -16,6 +16,7 @@ class EntrySource;
 class FolderPath;
 class LandingCheck;
 class RunView;
+enum class RunEnd;
 } // namespace sorvex
 
 // Method codes, as bound to the method page's radio buttons.
@@ -99,14 +100,15 @@ private:
     void SendOn(int fd, WriteOut& out, std::int64_t writtenTo);
     void StopSequence(sorvex::UniqueFd& open, std::string_view path, const Reached& file, sorvex::LandingCheck& landing,
                       bool firstPass, bool passEnded);
-    void RemoveName(std::string_view path, const Reached& file);
+    bool RemoveName(std::string_view path, const Reached& file);
+    void CountDestroyed(bool removed);
     bool StopAfterFile();
     void ReportOtherHomes(std::string_view path, const Reached& file, int fd);
     void ReportNotReached();
     void WithdrawOtherNames(sorvex::FileId id);
     void SettleReport();
     void ClosingSteps();
-    void ShowReport();
+    void ShowReport(sorvex::RunEnd how);
 
     sorvex::FileServices* fs_;
     sorvex::EntrySource* entries_ = nullptr;
@@ -121,6 +123,13 @@ private:
     std::vector<std::size_t> withdrawn_;
     // The file of Files in hand: those after it are not reached if an error ends the run.
     std::size_t inHand_ = 0;
+    // The report's size when the file in hand was reached: the file counts as
+    // destroyed when its name goes and nothing of it was reported.
+    std::size_t reportedBefore_ = 0;
+    // Where in the report names stand that left their content to other names,
+    // each removed: destroyed too once the content's last name has been.
+    std::vector<std::size_t> leftToOthers_;
+    bool stopped_ = false;
     // What the list has reached so far, however it was spelt: the folders
     // read, and the files listed on their own by the folder they are in.
     std::unordered_set<sorvex::FileId, sorvex::FileIdHash> foldersRead_;

@@ -53,6 +53,7 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
     view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
     for (std::size_t i = 0; i < Files.Count(); ++i) {
         inHand_ = i;
+        reportedBefore_ = report_.items.size();
         const std::string_view path = Files[i];
         view_->ShowPath(path);
         Reached file;
@@ -74,7 +75,7 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
         view_->Step(Bar::Overall);
         view_->Pump();
         if (treatment == Treatment::NameOnly || open.IsOpen())
-            RemoveName(path, file);
+            CountDestroyed(RemoveName(path, file));
         open.Reset();
         if (StopAfterFile())
             return;
@@ -271,19 +272,36 @@ void CShredder::StopSequence(UniqueFd& open, std::string_view path, const Reache
     if (fs_->Flush(open.Get()) && passEnded)
         landing.AfterPass(*fs_, open.Get());
     const bool partlyWritten = firstPass && !passEnded;
-    RemoveName(path, file);
+    const bool removed = RemoveName(path, file);
     open.Reset();
     if (partlyWritten)
         report_.Add(path, Remains::Stopped);
     else
         ReportLanding(report_, path, landing);
+    CountDestroyed(removed);
+    stopped_ = true;
     ClosingSteps();
 }
 
-void CShredder::RemoveName(std::string_view path, const Reached& file)
+bool CShredder::RemoveName(std::string_view path, const Reached& file)
 {
-    if (!fs_->Remove(file.folder, file.name, file.id))
-        report_.Add(path, Remains::NotDeleted);
+    if (fs_->Remove(file.folder, file.name, file.id))
+        return true;
+    report_.Add(path, Remains::NotDeleted);
+    return false;
+}
+
+// The file in hand, its name just removed or not, once all that is to be
+// reported of it has been.
+void CShredder::CountDestroyed(bool removed)
+{
+    if (!removed)
+        return;
+    const std::size_t reported = report_.items.size() - reportedBefore_;
+    if (reported == 0)
+        ++report_.destroyed;
+    else if (reported == 1 && report_.items.back().why == Remains::OtherNames)
+        leftToOthers_.push_back(reportedBefore_);
 }
 
 // The file's last name has been handled in full course: the names reported
@@ -304,6 +322,7 @@ bool CShredder::StopAfterFile()
     if (!Stop)
         return false;
     Stop = false;
+    stopped_ = true;
     view_->Fill(Bar::Overall);
     ClosingSteps();
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,13 +25,17 @@ enum class Remains {
     NotReached, // the run ended with an error before this file's turn
 };
 
-// What a run could not destroy for certain, for the user to be told at its end.
+// What a run could not destroy for certain, for the user to be told at its
+// end, and how many files it did destroy.
 struct RunReport {
     struct Item {
         std::string path; // raw bytes
         Remains why;
     };
     std::vector<Item> items;
+    // Files whose names are gone with nothing of them in the items: overwritten
+    // where they lay (or links), or names whose content went under its last name.
+    std::size_t destroyed = 0;
 
     void Add(std::string_view path, Remains why) { items.push_back({std::string(path), why}); }
     bool Empty() const { return items.empty(); }

@@ -198,6 +198,7 @@ TEST_F(Methods, StopAfterTheThirdBlockDeletesThatFileAndLeavesTheRest)
     EXPECT_EQ(Shredder.Files.Count(), 0u);
     EXPECT_FALSE(Shredder.Stop);
     EXPECT_TRUE(view.Finished());
+    EXPECT_EQ(view.ends, (decltype(view.ends){{0, RunEnd::Stopped}})) << "the file in hand is reported";
 }
 
 TEST_F(Methods, StopDuringFastEndsAfterTheFileInHand)
@@ -231,6 +232,7 @@ TEST_F(Methods, FileThatCannotBeOpenedEndsTheRunWhereItStands)
     EXPECT_EQ(Shredder.Files.Count(), 3u);
     EXPECT_EQ(view.label, missing);
     EXPECT_EQ(view.closingSteps, 0) << "the page stays as it stood";
+    EXPECT_EQ(view.ends, (decltype(view.ends){{1, RunEnd::Failed}}));
 }
 
 TEST_F(Methods, ReadOnlyFileIsMadeWritableAndDestroyed)

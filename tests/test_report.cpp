@@ -93,6 +93,8 @@ TEST_F(Report, EachThingLeftBehindIsNamedWithItsReason)
         {tree / "list/vanishing/", Remains::FolderUnreadable},
     };
     EXPECT_EQ(items, expected);
+    EXPECT_EQ(view.ends, (decltype(view.ends){{0, RunEnd::Finished}}))
+        << "a name removed and reported is not destroyed";
     EXPECT_EQ(ReadFile(tree / "elsewhere"), "kept under another name");
     EXPECT_TRUE(Exists(tree / "list/undeletable"));
 }
@@ -279,6 +281,7 @@ TEST_F(Report, HardLinksAllInTheListLeaveNothingBehind)
         EXPECT_EQ(Items(),
                   (std::vector<std::pair<std::string, Remains>>{{tree / "backup/monday/kept", Remains::OtherNames}}))
             << method;
+        EXPECT_EQ(view.ends, (decltype(view.ends){{2, RunEnd::Finished}})) << "both names of the photo";
         WriteFile(tree / "backup/monday/photo", std::string(3000, 'p'));
         ASSERT_EQ(::link((tree / "backup/monday/photo").c_str(), (tree / "backup/tuesday/photo").c_str()), 0);
         ASSERT_EQ(::link((tree / "elsewhere").c_str(), (tree / "backup/monday/kept").c_str()), 0);

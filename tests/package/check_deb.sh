@@ -44,7 +44,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 depends=$(sed -n 's/^ Depends: //p' <<<"$info")
 [ -n "$depends" ] || fail "dpkg-deb -I lists no Depends"
 # Each needed package must be named as a whole package, not as part of another name.
-for package in libqt6widgets6 libqt6gui6 libqt6core6 libjpeg62-turbo libc6 libstdc++6 qt6-translations-l10n \
+for package in libqt6widgets6 libqt6gui6 libqt6core6 libqt6dbus6 libjpeg62-turbo libc6 libstdc++6 qt6-translations-l10n \
   fonts-liberation; do
   grep -Eq "(^|, )${package//+/\\+}( \\(|,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
