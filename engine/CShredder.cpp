@@ -2,6 +2,7 @@
 
 #include "engine/FolderWalk.h"
 #include "engine/RunView.h"
+#include "engine/Trash.h"
 
 #include <algorithm>
 #include <functional>
@@ -146,6 +147,7 @@ void CShredder::BuildFileList()
     listedFiles_.clear();
     systemFolders_.clear();
     ExpandedEntries expanded;
+    const TrashPlaces trash = TrashPlaces::OfThisUser();
     for (int i = 0; i < entries_->EntryCount(); ++i) {
         if (Stop)
             return;
@@ -159,7 +161,22 @@ void CShredder::BuildFileList()
         else
             AddListedFile(path, lookUp);
         expanded.Add(path, isFolder);
+        // An item of the Trash takes the Trash's note of where it came from
+        // along, right after it, as if listed there.
+        if (const std::string note = TrashNoteOf(path, trash); !note.empty() && IsPlainFile(note)) {
+            AddListedFile(note, expanded.MayHaveAdded(note));
+            expanded.Add(note, false);
+        }
     }
+}
+
+// Looked at from its folder, opened by its path like a listed file's.
+bool CShredder::IsPlainFile(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const Opened folder = fs_->OpenFolder(path.substr(0, slash + 1), false);
+    return folder.fd.IsOpen() &&
+           fs_->Inspect(folder.fd.Get(), std::string_view(path).substr(slash + 1)).kind == NodeKind::Regular;
 }
 
 // A listed file is reached from its folder by the path the user gave (links

@@ -30,8 +30,9 @@ enum WipeMethod : int { MethodFast = 1, MethodBalanced = 2, MethodThorough = 3, 
 // it is still the file that was found there.
 //
 // Where it is: CShredder.cpp holds the run (Run), its report at the end, and
-// the expansion of the list (BuildFileList, and ScanFolder over the walk of
-// engine/FolderWalk.h). Methods.cpp holds the four methods, in the order a
+// the expansion of the list (BuildFileList, where an item of the Trash takes
+// the Trash's note of it along, engine/Trash.h; and ScanFolder over the walk
+// of engine/FolderWalk.h). Methods.cpp holds the four methods, in the order a
 // file meets them: reached again (Reach), opened, overwritten in passes,
 // removed; and the stop.
 class CShredder {
@@ -83,6 +84,7 @@ private:
     };
 
     void AddListedFile(const std::string& path, bool lookUp);
+    bool IsPlainFile(const std::string& path);
     bool FirstTimeHere(sorvex::FileId folder);
     bool ListedOnItsOwn(sorvex::FileId folder, std::string_view name) const;
     Treatment Reach(std::size_t index, sorvex::FolderPath& folders, Reached& file);

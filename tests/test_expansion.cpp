@@ -1,6 +1,8 @@
 // Expanding the list of entries into the flat list of files a run destroys.
 #include "tests/support/EngineTest.h"
 
+#include <filesystem>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -208,3 +210,83 @@ TEST_F(Expansion, UnknownMethodCodeExpandsAndTouchesNothing)
         EXPECT_EQ(view.closingSteps, 0) << "the page keeps its running state";
     }
 }
+
+namespace {
+
+// Items of a Trash: the home one in data/Trash, other file systems' in
+// mnt/.Trash-@ and mnt/.Trash/@ ("@" the user's id). Each path is made,
+// holding a line, before the run; "x/" lists folder x.
+struct TrashCase {
+    const char* name;
+    std::vector<std::string> listed;
+    std::vector<std::string> gone;
+    std::vector<std::string> kept;
+};
+
+class TrashItems : public EngineTest, public testing::WithParamInterface<TrashCase> {
+protected:
+    std::string At(std::string relative) const
+    {
+        for (std::size_t at = relative.find('@'); at != std::string::npos; at = relative.find('@'))
+            relative.replace(at, 1, std::to_string(getuid()));
+        return tree / relative;
+    }
+};
+
+} // namespace
+
+// An item chosen in the Trash takes the Trash's note of it along, and only its own.
+TEST_P(TrashItems, TakeTheirOwnNoteAlong)
+{
+    const std::string data = tree / "data";
+    ASSERT_EQ(setenv("XDG_DATA_HOME", data.c_str(), 1), 0);
+    for (const auto* paths : {&GetParam().gone, &GetParam().kept}) {
+        for (const std::string& path : *paths) {
+            std::filesystem::create_directories(At(path.substr(0, path.rfind('/'))));
+            WriteFile(At(path), "line\n");
+        }
+    }
+    for (const std::string& entry : GetParam().listed) {
+        if (entry.back() == '/')
+            ListFolder(At(entry.substr(0, entry.size() - 1)));
+        else
+            ListFile(At(entry));
+    }
+    Shredder.Run(MethodBalanced);
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_TRUE(view.Finished() && view.reports.empty());
+    for (const std::string& path : GetParam().gone)
+        EXPECT_FALSE(Exists(At(path))) << path;
+    for (const std::string& path : GetParam().kept)
+        EXPECT_TRUE(Exists(At(path))) << path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, TrashItems,
+    testing::Values(
+        TrashCase{"HomeFile",
+                  {"data/Trash/files/a"},
+                  {"data/Trash/files/a", "data/Trash/info/a.trashinfo"},
+                  {"data/Trash/info/b.trashinfo"}},
+        TrashCase{"HomeFolder", {"data/Trash/files/d/"}, {"data/Trash/files/d/x", "data/Trash/info/d.trashinfo"}, {}},
+        TrashCase{"InsideATrashedFolder",
+                  {"data/Trash/files/d/x"},
+                  {"data/Trash/files/d/x"},
+                  {"data/Trash/info/d.trashinfo", "data/Trash/info/x.trashinfo"}},
+        TrashCase{
+            "OtherFileSystem", {"mnt/.Trash-@/files/a"}, {"mnt/.Trash-@/files/a", "mnt/.Trash-@/info/a.trashinfo"}, {}},
+        TrashCase{"SharedTrashOfOtherFileSystem",
+                  {"mnt/.Trash/@/files/a/"},
+                  {"mnt/.Trash/@/files/a/y", "mnt/.Trash/@/info/a.trashinfo"},
+                  {}},
+        TrashCase{"AnotherUsersTrash",
+                  {"mnt/.Trash-0@/files/a"},
+                  {"mnt/.Trash-0@/files/a"},
+                  {"mnt/.Trash-0@/info/a.trashinfo"}},
+        TrashCase{"NoTrashAtAll", {"docs/files/a"}, {"docs/files/a"}, {"docs/info/a.trashinfo"}},
+        TrashCase{"NoteListedToo",
+                  {"data/Trash/info/a.trashinfo", "data/Trash/files/a", "data/Trash/info/"},
+                  {"data/Trash/files/a", "data/Trash/info/a.trashinfo", "data/Trash/info/b.trashinfo"},
+                  {}},
+        TrashCase{"ItemWithoutANote", {"data/Trash/files/a"}, {"data/Trash/files/a"}, {}}),
+    [](const testing::TestParamInfo<TrashCase>& tested) { return tested.param.name; });

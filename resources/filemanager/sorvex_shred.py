@@ -1,7 +1,8 @@
 # Files (Nautilus): "Уничтожить с помощью Sorvex" in the menu of selected local
-# files and folders. Loaded by nautilus-python (Debian: python3-nautilus) from
-# share/nautilus-python/extensions/; it starts Sorvex through its launcher,
-# sorvex.desktop, whose Exec line takes the selection as %F.
+# files and folders, and of items of the Trash. Loaded by nautilus-python
+# (Debian: python3-nautilus) from share/nautilus-python/extensions/; it starts
+# Sorvex through its launcher, sorvex.desktop, whose Exec line takes the
+# selection as %F.
 import gi
 
 try:
@@ -13,6 +14,16 @@ from gi.repository import GObject, Gio, Nautilus
 LABEL = "Уничтожить с помощью Sorvex"
 
 
+def local_place(info):
+    """Where the item lies on this machine, or None. An item at the top of the
+    Trash is the file or folder the Trash keeps for it, which GIO's Trash
+    gives as the item's activation URI."""
+    place = info.get_location()
+    if place.get_uri_scheme() == "trash":
+        place = Gio.File.new_for_uri(info.get_activation_uri())
+    return place if place.get_uri_scheme() == "file" and place.get_path() is not None else None
+
+
 class SorvexShredMenu(GObject.GObject, Nautilus.MenuProvider):
     # Nautilus 43 calls get_file_items(files), older ones (window, files).
     def get_file_items(self, *args):
@@ -20,10 +31,10 @@ class SorvexShredMenu(GObject.GObject, Nautilus.MenuProvider):
         launcher = Gio.DesktopAppInfo.new("sorvex.desktop")
         if not files or launcher is None:
             return []
-        selection = [info.get_location() for info in files]
+        selection = [local_place(info) for info in files]
         # Only what lies on this machine: a remote file would reach Sorvex as
         # a local copy, and destroying the copy would leave the original.
-        if any(place.get_uri_scheme() != "file" or place.get_path() is None for place in selection):
+        if None in selection:
             return []
         item = Nautilus.MenuItem(name="SorvexShredMenu::Shred", label=LABEL, icon="sorvex")
         item.connect("activate", lambda _item: launcher.launch(selection, None))

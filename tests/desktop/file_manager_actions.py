@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """The launcher and the file managers' actions start Sorvex with exactly the
-selected paths, one argument each.
+selected items, one argument each: their paths, or their URIs where the action
+takes URIs (%U, so that an item of the Trash reaches Sorvex as its trash: URI).
 
 A stub `sorvex` first on PATH records the arguments it gets, NUL-separated.
 The selection has a folder with a space in its name, names with an apostrophe,
@@ -9,21 +10,23 @@ How each command line comes to be:
 
 - launcher (Exec=... %F): GIO's own launching, as GNOME and Files use it.
 - Dolphin: the action's Exec expanded and started by GIO. KIO follows the same
-  Desktop Entry rules for %F, the only field code this test accepts: every
-  selected local file one argument of its own, no shell.
-- Nemo: Nemo's expansion of %F emulated as Nemo 5.6 (Debian 12) does it: each
-  path with ' and " escaped by a backslash, spaces too under EscapeSpaces,
+  Desktop Entry rules for %U: every selected item's URL one argument of its
+  own, no shell.
+- Nemo: Nemo's expansion of %U emulated as Nemo 5.6 (Debian 12) does it: each
+  URI with ' and " escaped by a backslash, spaces too under EscapeSpaces,
   wrapped in the Quote character if one is set, joined by Separator (a space
   by default) into the Exec line. GLib's g_spawn_command_line_async, which
   Nemo calls, then splits and starts it; here its synchronous twin does.
-- Caja, PCManFM and PCManFM-Qt: the FileManager-Actions entry, %F expanded as
-  they do: each path quoted for the shell (g_shell_quote), joined by spaces,
+- Caja, PCManFM and PCManFM-Qt: the FileManager-Actions entry, %U expanded as
+  they do: each URI quoted for the shell (g_shell_quote), joined by spaces,
   the line split and started as by g_spawn_command_line_async.
 - Thunar: its "Send To" entry offered by the types Thunar matches against the
-  selection, and started through GIO as Thunar does.
+  selection, and started through GIO as Thunar does: URIs as they are, with
+  X-GIO-NoFuse (GIO would pass a local file's path for %U otherwise).
 - Files (Nautilus): the extension itself, loaded with the real nautilus-python
   bindings, handed the selection and its menu item activated; it launches the
-  installed launcher through GIO.
+  installed launcher through GIO. An item of the Trash is handed over as the
+  file the Trash keeps, which GIO's Trash gives as its activation URI.
 
 Usage: file_manager_actions.py <source folder> [unittest options]
 """
@@ -108,6 +111,11 @@ def gio_launch(desktop_entry, paths):
     app.launch([Gio.File.new_for_path(os.fsdecode(path)) for path in paths], None)
 
 
+def uris(paths):
+    """The items' URIs as GIO and the file managers write them."""
+    return [Gio.File.new_for_path(os.fsdecode(path)).get_uri().encode() for path in paths]
+
+
 def field_codes(exec_line):
     return [exec_line[i:i + 2] for i in range(len(exec_line) - 1) if exec_line[i] == "%"]
 
@@ -143,18 +151,20 @@ class FileManagerActions(unittest.TestCase):
 
         self.assertTrue(offered(folder=False, protocol="file"))
         self.assertTrue(offered(folder=True, protocol="file"))
+        self.assertTrue(offered(folder=True, protocol="trash"))
         self.assertFalse(offered(folder=False, protocol="sftp"))
 
         group = "Desktop Action shred"
         self.assertEqual(menu.get_string(group, "Name"), LABEL)
         exec_line = menu.get_string(group, "Exec")
-        self.assertEqual(field_codes(exec_line), ["%F"])
+        self.assertEqual(field_codes(exec_line), ["%U"])
         entry = GLib.KeyFile()
         entry.set_string("Desktop Entry", "Type", "Application")
         entry.set_string("Desktop Entry", "Name", "Sorvex")
         entry.set_string("Desktop Entry", "Exec", exec_line)
+        entry.set_string("Desktop Entry", "X-GIO-NoFuse", "true")  # KIO hands URLs over as they are
         gio_launch(entry, self.paths)
-        self.assertEqual(recorded(), self.paths)
+        self.assertEqual(recorded(), uris(self.paths))
 
     def test_nemo_offers_any_selection_and_passes_it(self):
         group = "Nemo Action"
@@ -163,7 +173,7 @@ class FileManagerActions(unittest.TestCase):
         self.assertEqual(action.get_string(group, "Selection").lower(), "notnone")
         self.assertEqual(action.get_string_list(group, "Extensions"), ["any"])
         exec_line = action.get_string(group, "Exec")
-        self.assertEqual(field_codes(exec_line), ["%F"])
+        self.assertEqual(field_codes(exec_line), ["%U"])
 
         def optional(key, default):
             return action.get_string(group, key) if has_key(action, group, key) else default
@@ -178,10 +188,10 @@ class FileManagerActions(unittest.TestCase):
                 path = path.replace(b" ", b"\\ ")
             return quote + path + quote
 
-        command = exec_line.encode().replace(b"%F", separator.join(written(path) for path in self.paths))
+        command = exec_line.encode().replace(b"%U", separator.join(written(uri) for uri in uris(self.paths)))
         started, _, _, status = GLib.spawn_command_line_sync(os.fsdecode(command))
         self.assertTrue(started and status == 0)
-        self.assertEqual(recorded(), self.paths)
+        self.assertEqual(recorded(), uris(self.paths))
 
     def test_caja_and_pcmanfm_offer_local_items_and_pass_them(self):
         action = key_file(os.path.join(ACTIONS, "sorvex-shred-fma.desktop"))
@@ -190,23 +200,23 @@ class FileManagerActions(unittest.TestCase):
         self.assertEqual(action.get_string_list("Desktop Entry", "Profiles"), ["shred"])
         group = "X-Action-Profile shred"
         self.assertEqual(action.get_string_list(group, "MimeTypes"), ["all/all"])
-        self.assertEqual(action.get_string_list(group, "Schemes"), ["file"])
+        self.assertEqual(action.get_string_list(group, "Schemes"), ["file", "trash"])
         exec_line = action.get_string(group, "Exec")
-        self.assertEqual(field_codes(exec_line), ["%F"])
-        quoted = " ".join(GLib.shell_quote(os.fsdecode(path)) for path in self.paths)
-        started, _, _, status = GLib.spawn_command_line_sync(exec_line.replace("%F", quoted))
+        self.assertEqual(field_codes(exec_line), ["%U"])
+        quoted = " ".join(GLib.shell_quote(uri.decode()) for uri in uris(self.paths))
+        started, _, _, status = GLib.spawn_command_line_sync(exec_line.replace("%U", quoted))
         self.assertTrue(started and status == 0)
-        self.assertEqual(recorded(), self.paths)
+        self.assertEqual(recorded(), uris(self.paths))
 
     def test_thunar_sends_files_and_folders_to_it(self):
         entry = key_file(os.path.join(ACTIONS, "sorvex-shred-thunar.desktop"))
         self.assertEqual(entry.get_string("Desktop Entry", "Name"), LABEL)
-        self.assertEqual(field_codes(entry.get_string("Desktop Entry", "Exec")), ["%F"])
+        self.assertEqual(field_codes(entry.get_string("Desktop Entry", "Exec")), ["%U"])
         types = entry.get_string_list("Desktop Entry", "MimeType")
         for kind in ["text/plain", "image/jpeg", "application/x-zerosize", "inode/symlink", "inode/directory"]:
             self.assertTrue(any(Gio.content_type_is_a(kind, offered) for offered in types), kind)
         gio_launch(entry, self.paths)
-        self.assertEqual(recorded(), self.paths)
+        self.assertEqual(recorded(), uris(self.paths))
 
     def test_nautilus_offers_local_selections_and_passes_them(self):
         with warnings.catch_warnings():  # gi's importer is an old-style one
@@ -215,11 +225,15 @@ class FileManagerActions(unittest.TestCase):
         provider = extension["SorvexShredMenu"]()
 
         class Selected:  # what the extension asks of a NautilusFileInfo
-            def __init__(self, location):
+            def __init__(self, location, activation=None):
                 self.location = location
+                self.activation = activation or location
 
             def get_location(self):
                 return self.location
+
+            def get_activation_uri(self):
+                return self.activation.get_uri()
 
         remote = [Selected(Gio.File.new_for_uri("sftp://example.org/home/me/notes.txt"))]
         self.assertEqual(provider.get_file_items(remote), [])
@@ -230,6 +244,14 @@ class FileManagerActions(unittest.TestCase):
         self.assertEqual([item.props.label for item in items], [LABEL])
         items[0].emit("activate")
         self.assertEqual(recorded(), self.paths)
+
+        # In the Trash: the file the Trash keeps; inside a trashed folder, none.
+        kept = Gio.File.new_for_path(os.fsdecode(self.paths[1]))
+        items = provider.get_file_items([Selected(Gio.File.new_for_uri("trash:///it%27s%20mine.txt"), kept)])
+        self.assertEqual([item.props.label for item in items], [LABEL])
+        items[0].emit("activate")
+        self.assertEqual(recorded(), [self.paths[1]])
+        self.assertEqual(provider.get_file_items([Selected(Gio.File.new_for_uri("trash:///folder/inside"))]), [])
 
 
 if __name__ == "__main__":
