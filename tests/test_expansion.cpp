@@ -2,6 +2,7 @@
 #include "tests/support/EngineTest.h"
 
 #include <filesystem>
+#include <sstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -213,23 +214,30 @@ TEST_F(Expansion, UnknownMethodCodeExpandsAndTouchesNothing)
 
 namespace {
 
-// Items of a Trash: the home one in data/Trash, other file systems' in
-// mnt/.Trash-@ and mnt/.Trash/@ ("@" the user's id). Each path is made,
+// Items of a Trash: H/ the home one (data/Trash), D/ and S/ other file
+// systems' (mnt/.Trash-@, mnt/.Trash/@; "@" the user's id). Each path is made,
 // holding a line, before the run; "x/" lists folder x.
 struct TrashCase {
     const char* name;
-    std::vector<std::string> listed;
-    std::vector<std::string> gone;
-    std::vector<std::string> kept;
+    const char* listed;
+    const char* gone;
+    const char* kept;
 };
 
 class TrashItems : public EngineTest, public testing::WithParamInterface<TrashCase> {
 protected:
-    std::string At(std::string relative) const
+    std::vector<std::string> Paths(const char* words) const
     {
-        for (std::size_t at = relative.find('@'); at != std::string::npos; at = relative.find('@'))
-            relative.replace(at, 1, std::to_string(getuid()));
-        return tree / relative;
+        std::vector<std::string> paths;
+        std::istringstream in(words);
+        for (std::string word; in >> word; paths.push_back(tree / word)) {
+            for (const auto& [letter, trash] :
+                 {std::pair{"H/", "data/Trash/"}, {"D/", "mnt/.Trash-@/"}, {"S/", "mnt/.Trash/@/"}})
+                word = word.starts_with(letter) ? trash + word.substr(2) : word;
+            if (const std::size_t at = word.find('@'); at != std::string::npos)
+                word.replace(at, 1, std::to_string(getuid()));
+        }
+        return paths;
     }
 };
 
@@ -238,55 +246,36 @@ protected:
 // An item chosen in the Trash takes the Trash's note of it along, and only its own.
 TEST_P(TrashItems, TakeTheirOwnNoteAlong)
 {
-    const std::string data = tree / "data";
-    ASSERT_EQ(setenv("XDG_DATA_HOME", data.c_str(), 1), 0);
-    for (const auto* paths : {&GetParam().gone, &GetParam().kept}) {
-        for (const std::string& path : *paths) {
-            std::filesystem::create_directories(At(path.substr(0, path.rfind('/'))));
-            WriteFile(At(path), "line\n");
+    ASSERT_EQ(setenv("XDG_DATA_HOME", (tree / "data").c_str(), 1), 0);
+    for (const char* made : {GetParam().gone, GetParam().kept}) {
+        for (const std::string& path : Paths(made)) {
+            std::filesystem::create_directories(path.substr(0, path.rfind('/')));
+            WriteFile(path, "line\n");
         }
     }
-    for (const std::string& entry : GetParam().listed) {
-        if (entry.back() == '/')
-            ListFolder(At(entry.substr(0, entry.size() - 1)));
-        else
-            ListFile(At(entry));
-    }
+    for (const std::string& entry : Paths(GetParam().listed))
+        entry.back() == '/' ? ListFolder(entry.substr(0, entry.size() - 1)) : ListFile(entry);
     Shredder.Run(MethodBalanced);
     unsetenv("XDG_DATA_HOME");
     EXPECT_TRUE(view.Finished() && view.reports.empty());
-    for (const std::string& path : GetParam().gone)
-        EXPECT_FALSE(Exists(At(path))) << path;
-    for (const std::string& path : GetParam().kept)
-        EXPECT_TRUE(Exists(At(path))) << path;
+    for (const std::string& path : Paths(GetParam().gone))
+        EXPECT_FALSE(Exists(path)) << path;
+    for (const std::string& path : Paths(GetParam().kept))
+        EXPECT_TRUE(Exists(path)) << path;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Places, TrashItems,
-    testing::Values(
-        TrashCase{"HomeFile",
-                  {"data/Trash/files/a"},
-                  {"data/Trash/files/a", "data/Trash/info/a.trashinfo"},
-                  {"data/Trash/info/b.trashinfo"}},
-        TrashCase{"HomeFolder", {"data/Trash/files/d/"}, {"data/Trash/files/d/x", "data/Trash/info/d.trashinfo"}, {}},
-        TrashCase{"InsideATrashedFolder",
-                  {"data/Trash/files/d/x"},
-                  {"data/Trash/files/d/x"},
-                  {"data/Trash/info/d.trashinfo", "data/Trash/info/x.trashinfo"}},
-        TrashCase{
-            "OtherFileSystem", {"mnt/.Trash-@/files/a"}, {"mnt/.Trash-@/files/a", "mnt/.Trash-@/info/a.trashinfo"}, {}},
-        TrashCase{"SharedTrashOfOtherFileSystem",
-                  {"mnt/.Trash/@/files/a/"},
-                  {"mnt/.Trash/@/files/a/y", "mnt/.Trash/@/info/a.trashinfo"},
-                  {}},
-        TrashCase{"AnotherUsersTrash",
-                  {"mnt/.Trash-0@/files/a"},
-                  {"mnt/.Trash-0@/files/a"},
-                  {"mnt/.Trash-0@/info/a.trashinfo"}},
-        TrashCase{"NoTrashAtAll", {"docs/files/a"}, {"docs/files/a"}, {"docs/info/a.trashinfo"}},
-        TrashCase{"NoteListedToo",
-                  {"data/Trash/info/a.trashinfo", "data/Trash/files/a", "data/Trash/info/"},
-                  {"data/Trash/files/a", "data/Trash/info/a.trashinfo", "data/Trash/info/b.trashinfo"},
-                  {}},
-        TrashCase{"ItemWithoutANote", {"data/Trash/files/a"}, {"data/Trash/files/a"}, {}}),
+    testing::Values(TrashCase{"HomeFile", "H/files/a", "H/files/a H/info/a.trashinfo", "H/info/b.trashinfo"},
+                    TrashCase{"HomeFolder", "H/files/d/", "H/files/d/x H/info/d.trashinfo", ""},
+                    TrashCase{"InsideATrashedFolder", "H/files/d/x", "H/files/d/x",
+                              "H/info/d.trashinfo H/info/x.trashinfo"},
+                    TrashCase{"OtherFileSystem", "D/files/a", "D/files/a D/info/a.trashinfo", ""},
+                    TrashCase{"SharedTrashOfOtherFileSystem", "S/files/a/", "S/files/a/y S/info/a.trashinfo", ""},
+                    TrashCase{"AnotherUsersTrash", "mnt/.Trash-0@/files/a", "mnt/.Trash-0@/files/a",
+                              "mnt/.Trash-0@/info/a.trashinfo"},
+                    TrashCase{"NoTrashAtAll", "docs/files/a", "docs/files/a", "docs/info/a.trashinfo"},
+                    TrashCase{"NoteListedToo", "H/info/a.trashinfo H/files/a H/info/",
+                              "H/files/a H/info/a.trashinfo H/info/b.trashinfo", ""},
+                    TrashCase{"ItemWithoutANote", "H/files/a", "H/files/a", ""}),
     [](const testing::TestParamInfo<TrashCase>& tested) { return tested.param.name; });

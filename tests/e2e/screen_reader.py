@@ -1,87 +1,58 @@
 #!/usr/bin/python3
-"""What a screen reader finds of the page on screen, read through AT-SPI.
-
-The page's window must be a frame named "Sorvex : Personal Edition" and
-described by the given text; every control shown on it must have a name, every
-radio button a description, each progress bar a value from 0 to 100. Further
-arguments name a control that must be there ("named:Список файлов и папок для
-уничтожения"), one that must have a description ("described:Далее >"), or a
-progress bar and its value ("value:Все файлы=100"). Waits up to 10 s for the page.
-
-Usage: screen_reader.py <description of the page> [named:|described:|value:control ...]
-"""
+"""The page on screen as a screen reader finds it through AT-SPI: a frame named
+"Sorvex : Personal Edition" and described by the first argument, a name for
+every control, a description for every radio button, a value of 0 to 100 for
+every progress bar. Each further argument names a control that must be there
+("named:Все файлы"), have a description ("described:Далее >") or a value
+("value:Все файлы=100"). Waits up to 10 s for the page to read so."""
 import sys
 import time
 
 import pyatspi
 
 CONTAINERS = {"frame", "filler", "panel", "scroll pane", "viewport"}
-TITLE = "Sorvex : Personal Edition"
 
 
 def showing(node):
-    return node.getState().contains(pyatspi.STATE_SHOWING)
+    return node is not None and node.getState().contains(pyatspi.STATE_SHOWING)
 
 
-def page_window():
-    """The one window of Sorvex on screen, or None."""
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "sorvex":
-            windows = [window for window in app if window is not None and showing(window)]
-            return windows[0] if len(windows) == 1 else None
-    return None
-
-
-def controls(node):
-    for child in node:
-        if child is None or not showing(child):
-            continue
+def shown(node):
+    for child in filter(showing, node):
         yield child
-        yield from controls(child)
+        yield from shown(child)
 
 
-def problems_of(window, description, wanted):
-    problems = []
-    if window.getRoleName() != "frame" or window.name != TITLE or window.description != description:
-        problems.append(f"the window reads as {window.getRoleName()} {window.name!r}: {window.description!r}")
-    seen = {}
-    for control in controls(window):
+def problems(description, wanted):
+    apps = [app for app in pyatspi.Registry.getDesktop(0) if app is not None and app.name == "sorvex"]
+    windows = [window for app in apps for window in app if showing(window)]
+    if len(windows) != 1:
+        return ["not one window of Sorvex on screen"]
+    window, found = windows[0], []
+    if (window.getRoleName(), window.name, window.description) != ("frame", "Sorvex : Personal Edition", description):
+        found.append(f"the window reads {window.getRoleName()} {window.name!r}: {window.description!r}")
+    controls = list(shown(window))
+    for control in controls:
         role, name = control.getRoleName(), control.name
-        seen[name] = control
-        if role not in CONTAINERS and not name:
-            problems.append(f"a {role} without a name")
-        if role == "radio button" and not control.description:
-            problems.append(f"the radio button {name!r} has no description")
-        if role == "progress bar":
-            value = control.queryValue()
-            if (value.minimumValue, value.maximumValue) != (0, 100) or not 0 <= value.currentValue <= 100:
-                problems.append(f"the bar {name!r} reads {value.currentValue} of {value.minimumValue}..{value.maximumValue}")
+        value = control.queryValue() if role == "progress bar" else None
+        if (role not in CONTAINERS and not name) or (role == "radio button" and not control.description):
+            found.append(f"a {role} {name!r} without a name or a description")
+        if value and ((value.minimumValue, value.maximumValue) != (0, 100) or not 0 <= value.currentValue <= 100):
+            found.append(f"the bar {name!r} reads {value.currentValue} of {value.minimumValue}..{value.maximumValue}")
+    controls = {control.name: control for control in controls}
     for want in wanted:
         kind, _, name = want.partition(":")
         name, _, value = name.rpartition("=") if kind == "value" else (name, "", "")
-        control = seen.get(name)
-        if control is None:
-            problems.append(f"no control {name!r}")
-        elif kind == "value" and round(control.queryValue().currentValue) != int(value):
-            problems.append(f"the bar {name!r} reads {control.queryValue().currentValue}, not {value}")
-        elif kind == "described" and not control.description:
-            problems.append(f"{name!r} has no description")
-    return problems
+        control = controls.get(name)
+        if (control is None or (kind == "described" and not control.description)
+                or (kind == "value" and round(control.queryValue().currentValue) != int(value))):
+            found.append(f"{want} does not read so")
+    return found
 
 
-def main():
-    description, wanted = sys.argv[1], sys.argv[2:]
-    deadline = time.monotonic() + 10
-    while True:
-        window = page_window()
-        problems = problems_of(window, description, wanted) if window else ["no window of Sorvex on screen"]
-        if not problems or time.monotonic() > deadline:
-            break
-        time.sleep(0.2)
-    for problem in problems:
-        print(f"screen reader: {problem}", file=sys.stderr)
-    return 1 if problems else 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+deadline = time.monotonic() + 10
+while (found := problems(sys.argv[1], sys.argv[2:])) and time.monotonic() < deadline:
+    time.sleep(0.2)
+for problem in found:
+    print(f"screen reader: {problem}", file=sys.stderr)
+sys.exit(1 if found else 0)
