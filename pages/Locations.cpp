@@ -82,8 +82,8 @@ QByteArray TrashItemOf(const QUrl& location)
     else if (const qsizetype dash = first.indexOf('-'); dash > 0)
         item = first.left(dash) == "0" ? QByteArray::fromStdString(trash.home) + "files/" + first.mid(dash + 1)
                                        : KioTrashItem(first.mid(dash + 1), trash);
-    // Only an item of a Trash: never a path anywhere else spelt as one.
-    if (item.isEmpty() || TrashNoteOf(item.toStdString(), trash).empty())
+    // Only an item of a Trash, or what is below one: never a path anywhere else spelt as one.
+    if (item.isEmpty() || TrashNoteOf(item.toStdString(), trash).empty() || (item + below).split('/').contains(".."))
         return {};
     return item + below;
 }
