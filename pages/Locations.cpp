@@ -100,7 +100,8 @@ QByteArray LocalPathOf(const QUrl& location)
         if (host.isEmpty() || host == u"localhost" || host == QSysInfo::machineHostName())
             path = PathBytes(location);
     }
-    if (!path.startsWith('/'))
+    // A NUL would cut the path short where it reaches the kernel: another file.
+    if (!path.startsWith('/') || path.contains('\0'))
         return {};
     while (path.contains("//"))
         path.replace("//", "/");

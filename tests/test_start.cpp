@@ -94,7 +94,7 @@ TEST(CommandLinePaths, EmptyAndUnresolvablePathsAreRefusedWithWhy)
         {false,
          {"file:///a%20b/caf%E9", "file://localhost/etc//", "file://elsewhere.example/x", "trash:///it's%20new/sub",
           "trash:///%5Cmedia%5Cusb%5C.Trash-" + std::to_string(getuid()) + "%5Cfiles%5Ca", "trash:///%5Cetc%5Cpasswd",
-          "trash:///%60%60x", "trash:/0-d/e", "trash:/7-nowhere", "trash:///d/../../x"},
+          "trash:///%60%60x", "trash:/0-d/e", "trash:/7-nowhere", "trash:///d/../../x", "file:///etc%00/x"},
          {{"/a b/caf\xE9", PathRefusal::None},
           {"/etc", PathRefusal::None},
           {"file://elsewhere.example/x", PathRefusal::NotLocal},
@@ -104,7 +104,8 @@ TEST(CommandLinePaths, EmptyAndUnresolvablePathsAreRefusedWithWhy)
           {trash + "`x", PathRefusal::None},
           {trash + "d/e", PathRefusal::None},
           {"trash:/7-nowhere", PathRefusal::NotLocal},
-          {"trash:///d/../../x", PathRefusal::NotLocal}}},
+          {"trash:///d/../../x", PathRefusal::NotLocal},
+          {"file:///etc%00/x", PathRefusal::NotLocal}}},
     };
     for (const auto& line : cases) {
         const InFolder in(line.gone ? tree / "gone" : work, line.gone);
