@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/CommandLine.h"
+#include "app/EndSignals.h"
 #include "pages/Dispatch.h"
 #include "pages/Look.h"
 #include "pages/RefusedPaths.h"
@@ -85,7 +86,8 @@ int RunApplication(int argc, char** argv)
     }
     PreferX();
     QApplication application(argc, argv);
-    if (Dispatch([&line] { StartUp(line.paths); }))
+    AnswerEndSignals();
+    if (Dispatch([&line] { StartUp(line.paths); }) && !EndAsked())
         QApplication::exec();
     DestroyPages();
     return 0;
