@@ -34,5 +34,6 @@ std::vector<Row> ExpansionFigures(const Places& places); // expansion
 std::vector<Row> ListFigures(const Places& places); // list
 std::vector<Row> LinkFigures(const Places& places); // links
 std::vector<Row> MemoryFigures(); // memory
+std::vector<Row> DepthFigures(const Places& places); // depth
 
 } // namespace bench

@@ -88,7 +88,11 @@ private:
     bool FirstTimeHere(sorvex::FileId folder);
     bool ListedOnItsOwn(sorvex::FileId folder, std::string_view name) const;
     Treatment Reach(std::size_t index, sorvex::FolderPath& folders, Reached& file);
-    Treatment Unreachable(std::string_view path, sorvex::Refusal why);
+    Treatment Unreachable(std::string_view path, sorvex::Refusal why, int error,
+                          sorvex::Remains refused = sorvex::Remains::SystemError);
+    [[noreturn]] void EndRun(const std::string& lead, std::string_view path, sorvex::Remains why, int error);
+    [[noreturn]] void CannotOpen(std::string_view path, sorvex::Remains why, int error);
+    [[noreturn]] void CannotWrite(std::string_view path, int error);
     void WipeInPasses(int passes, const sorvex::Block& pattern);
     bool OverwriteInPasses(std::string_view path, const Reached& file, sorvex::UniqueFd& open, int passes,
                            const sorvex::BlockRun& run);

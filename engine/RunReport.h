@@ -23,6 +23,12 @@ enum class Remains {
     Journalled, // copies of its data went through the file system's journal
     Swapped, // kept in memory that may have been written to swap
     NotReached, // the run ended with an error before this file's turn
+    // Why the file that ended the run with an error could not be destroyed:
+    ReadOnlyFileSystem, // its file system is mounted read-only
+    WriteProtected, // immutable or append-only (chattr +i, +a)
+    InUse, // locked, held open by another program, or a running program's file
+    NoWritePermission, // the system refused to open it for writing
+    SystemError, // anything else: the system's own message for error
 };
 
 // What a run could not destroy for certain, for the user to be told at its
@@ -31,13 +37,14 @@ struct RunReport {
     struct Item {
         std::string path; // raw bytes
         Remains why;
+        int error = 0; // SystemError: the system's error number
     };
     std::vector<Item> items;
     // Files whose names are gone with nothing of them in the items: overwritten
     // where they lay (or links), or names whose content went under its last name.
     std::size_t destroyed = 0;
 
-    void Add(std::string_view path, Remains why) { items.push_back({std::string(path), why}); }
+    void Add(std::string_view path, Remains why, int error = 0) { items.push_back({std::string(path), why, error}); }
     bool Empty() const { return items.empty(); }
 };
 

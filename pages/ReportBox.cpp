@@ -5,11 +5,26 @@
 
 #include <QMessageBox>
 
+#include <cstring>
 #include <map>
+#include <utility>
 
 namespace sorvex {
 
-QString ReasonText(Remains why)
+namespace {
+
+// The system's own words for an error number, in the user's language where
+// the C library has them.
+QString SystemMessage(int error)
+{
+    if (error == 0)
+        return QStringLiteral("неизвестная ошибка");
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+QString ReasonText(Remains why, int error)
 {
     switch (why) {
     case Remains::NotInPlace:
@@ -42,19 +57,29 @@ QString ReasonText(Remains why)
                               "попасть в раздел подкачки");
     case Remains::NotReached:
         return QStringLiteral("не обработан: работа прервана ошибкой");
+    case Remains::ReadOnlyFileSystem:
+        return QStringLiteral("файловая система только для чтения");
+    case Remains::WriteProtected:
+        return QStringLiteral("файл защищён от изменений (атрибут i или a)");
+    case Remains::InUse:
+        return QStringLiteral("файл занят работающей программой");
+    case Remains::NoWritePermission:
+        return QStringLiteral("нет прав на запись");
+    case Remains::SystemError:
+        return SystemMessage(error);
     }
     return {};
 }
 
 QString ReportSummary(const RunReport& report)
 {
-    std::map<Remains, int> counts;
+    std::map<std::pair<Remains, int>, int> counts;
     for (const RunReport::Item& item : report.items)
-        ++counts[item.why];
+        ++counts[{item.why, item.error}];
     QString text = QStringLiteral("Не всё из выбранного уничтожено без следа: часть данных ещё может быть "
                                   "прочитана.\n");
     for (const auto& [why, count] : counts)
-        text += QStringLiteral("\n— %1: %2").arg(ReasonText(why)).arg(count);
+        text += QStringLiteral("\n— %1: %2").arg(ReasonText(why.first, why.second)).arg(count);
     text += QStringLiteral("\n\nПолный список — в подробностях.");
     return text;
 }
@@ -63,7 +88,8 @@ QString ReportDetails(const RunReport& report)
 {
     QString text;
     for (const RunReport::Item& item : report.items)
-        text += CaptionOf(QByteArray::fromStdString(item.path)) + QStringLiteral(" — ") + ReasonText(item.why) + u'\n';
+        text += CaptionOf(QByteArray::fromStdString(item.path)) + QStringLiteral(" — ") +
+                ReasonText(item.why, item.error) + u'\n';
     return text;
 }
 

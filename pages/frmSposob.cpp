@@ -53,9 +53,10 @@ void TfrmSpo::Button1Click()
 // happens inside this handler.
 void TfrmSpo::Button2Click()
 {
-    MovePage(this, frmProgr);
-    // A stop left over from an earlier run must not cut this one short.
+    // A stop left over from an earlier run must not cut this one short; one
+    // asked for while the page moves (the session ending) must.
     Shredder.Stop = false;
+    MovePage(this, frmProgr);
     if (RadioButton1->isChecked())
         Shredder.Run(MethodFast);
     if (RadioButton2->isChecked())

@@ -20,6 +20,7 @@ enum class NodeKind {
     Regular,
     Link, // a symbolic link, whatever it points to
     Special, // a device, a FIFO or a socket
+    Unknown, // the look failed (an I/O error, no memory): the name may well be there
 };
 
 // What a name in a folder is, looked at without following a link.
@@ -28,6 +29,7 @@ struct Node {
     FileId id;
     std::uint64_t links = 0; // names the inode has
     std::uint64_t mount = 0; // the mount it is on, 0 where the system does not tell
+    int error = 0; // Missing or Unknown: the system's error number
 };
 
 // How much of a folder a listing read.
@@ -57,14 +59,17 @@ enum class Refusal {
     Denied, // the system refused access
     Changed, // a link, another kind of file, or another file than the one found before
     OtherMount, // another file system is mounted there
-    Busy, // locked or held open by another program
+    Busy, // locked or held open by another program, or a running program's file
     Failed, // anything else
+    ReadOnly, // the file system is mounted read-only
+    Protected, // immutable or append-only (chattr +i, +a)
 };
 
 // A descriptor just opened, or why there is none.
 struct Opened {
     UniqueFd fd;
     Refusal why = Refusal::None;
+    int error = 0; // the system's error number behind why
 };
 
 // What the file system holding a folder is, as far as a run must know.
@@ -108,7 +113,8 @@ public:
     virtual std::uint64_t MountOf(int fd) = 0;
     virtual FileSystemInfo FileSystemOf(int fd) = 0;
 
-    // The name in the folder as it is now, without following a link.
+    // The name in the folder as it is now, without following a link: Missing
+    // only when there is no such name (ENOENT), Unknown when the look failed.
     virtual Node Inspect(int folder, std::string_view name) = 0;
 
     // Opens the regular file called name in folder for writing at its first
@@ -117,6 +123,7 @@ public:
     // writing; a device or FIFO is never opened at all. Holds an exclusive
     // lock on it until it is closed.
     virtual Opened OpenForWriting(int folder, std::string_view name, FileId expected) = 0;
+    // Size, Write and Flush leave the system's error number in errno when they fail.
     virtual std::int64_t Size(int fd) = 0; // -1 on failure
     // Writes at offset; bytes written (may be fewer than count) or -1.
     virtual long Write(int fd, const void* data, std::size_t count, std::int64_t offset) = 0;
@@ -144,7 +151,8 @@ public:
     // a name swapped for another file in the microseconds between them is not
     // excluded, and that file's name would be removed (its content is not
     // touched). True when the name is gone, also when it was gone already;
-    // false when it is still there, or named another file when looked at.
+    // false when it is still there, named another file when looked at, or
+    // could not be looked at.
     virtual bool Remove(int folder, std::string_view name, FileId expected) = 0;
 
     // Monotonic milliseconds, wrapping at 32 bits: compare by subtraction.
@@ -155,7 +163,7 @@ public:
 // out is closed through the services the engine was given.
 inline Opened HandedTo(FileServices& owner, Opened opened)
 {
-    return {UniqueFd(owner, opened.fd.Release()), opened.why};
+    return {UniqueFd(owner, opened.fd.Release()), opened.why, opened.error};
 }
 
 // The real services of this system, shared by the whole program.

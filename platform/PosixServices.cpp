@@ -125,6 +125,8 @@ Refusal RefusalOf(int error)
     case ETXTBSY:
     case EWOULDBLOCK:
         return Refusal::Busy;
+    case EROFS:
+        return Refusal::ReadOnly;
     default:
         return Refusal::Failed;
     }
@@ -132,7 +134,7 @@ Refusal RefusalOf(int error)
 
 Opened Refused(int error)
 {
-    return {UniqueFd(), RefusalOf(error)};
+    return {UniqueFd(), RefusalOf(error), error};
 }
 
 // The path without the separators it ends in (but "/" itself): the kernel
@@ -202,6 +204,14 @@ Opened OpenBelow(int parent, std::string_view name, int flags)
     return OpenBelowByMount(parent, bare.c_str(), flags);
 }
 
+Node LookFailed(int error)
+{
+    Node node;
+    node.kind = error == ENOENT ? NodeKind::Missing : NodeKind::Unknown;
+    node.error = error;
+    return node;
+}
+
 NodeKind KindOf(mode_t mode)
 {
     if (S_ISREG(mode))
@@ -236,6 +246,18 @@ std::string HandlePath(int fd)
 bool MakeWritable(int pathFd, const struct stat& st)
 {
     return (st.st_mode & S_IWUSR) == 0 && ::chmod(HandlePath(pathFd).c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+// EPERM, where EACCES would say the mode forbids it, is mostly the file's
+// attributes: immutable or append-only, when the file system tells them.
+Refusal WhyNotPermitted(int pathFd, const Opened& refused)
+{
+    constexpr std::uint64_t Locked = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+    struct statx stx;
+    if (refused.error == EPERM && ::statx(pathFd, "", AT_EMPTY_PATH, 0, &stx) == 0 &&
+        (stx.stx_attributes_mask & stx.stx_attributes & Locked) != 0)
+        return Refusal::Protected;
+    return refused.why;
 }
 
 // Opens for writing the very inode pathFd names. Without /proc, the name is
@@ -354,7 +376,7 @@ Node PosixServices::Inspect(int folder, std::string_view name)
     }
     struct stat st;
     if (!IsRefusal(errno) || ::fstatat(folder, bare.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return {};
+        return LookFailed(errno);
     return {KindOf(st.st_mode), IdOfStat(st), static_cast<std::uint64_t>(st.st_nlink)};
 }
 
@@ -374,11 +396,13 @@ Opened PosixServices::OpenForWriting(int folder, std::string_view name, FileId e
     const bool madeWritable = MakeWritable(path.fd.Get(), st);
     const mode_t mode = st.st_mode & 07777;
     Opened file = ReopenForWriting(folder, std::string(name), path.fd.Get(), expected);
-    if (!file.fd.IsOpen() && madeWritable)
-        (void)::chmod(HandlePath(path.fd.Get()).c_str(), mode);
-    path.fd.Reset(); // before the lease check, which it would disturb
-    if (!file.fd.IsOpen())
+    if (!file.fd.IsOpen()) {
+        if (madeWritable)
+            (void)::chmod(HandlePath(path.fd.Get()).c_str(), mode);
+        file.why = WhyNotPermitted(path.fd.Get(), file);
         return file;
+    }
+    path.fd.Reset(); // before the lease check, which it would disturb
     if (::flock(file.fd.Get(), LOCK_EX | LOCK_NB) != 0 || OpenElsewhere(file.fd.Get())) {
         if (madeWritable)
             (void)::fchmod(file.fd.Get(), mode);
@@ -507,7 +531,7 @@ bool PosixServices::Remove(int folder, std::string_view name, FileId expected)
     const Node node = Inspect(folder, name);
     if (node.kind == NodeKind::Missing)
         return true;
-    if (!(node.id == expected))
+    if (node.kind == NodeKind::Unknown || !(node.id == expected))
         return false;
     return ::unlinkat(folder, std::string(name).c_str(), 0) == 0 || errno == ENOENT;
 }

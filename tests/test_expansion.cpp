@@ -1,4 +1,5 @@
 // Expanding the list of entries into the flat list of files a run destroys.
+#include "engine/FolderPath.h"
 #include "tests/support/EngineTest.h"
 
 #include <filesystem>
@@ -132,29 +133,34 @@ TEST_F(Expansion, FolderEntryWithoutSeparatorGetsOne)
     EXPECT_EQ(Files(), std::vector<std::string>{"/r/f"});
 }
 
-TEST_F(Expansion, TwoThousandFoldersDeepNeedNoDeepStack)
+// Two thousand folders deep, forking at 1,790 into two branches that are each
+// reached again from the fork, far below the folders kept open: no deep
+// stack, and never more than a few dozen folders open at once.
+TEST_F(Expansion, TwoThousandFoldersDeepNeedNoDeepStackAndFewDescriptors)
 {
-    std::string path = tree.path();
-    const int dir = open(path.c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(dir, 0);
-    // Built relative to a descriptor so no path grows past the system's limit.
-    int current = dir;
-    for (int level = 0; level < 2000; ++level) {
-        ASSERT_EQ(mkdirat(current, "d", 0755), 0);
-        const int next = openat(current, "d", O_RDONLY | O_DIRECTORY);
-        if (current != dir)
+    // Made relative to a descriptor, so no path grows past the system's limit.
+    const auto chain = [](int current, const char* name, int levels) {
+        for (int level = 0; level < levels; ++level) {
+            EXPECT_EQ(mkdirat(current, name, 0755), 0);
+            const int next = openat(current, name, O_RDONLY | O_DIRECTORY);
             close(current);
-        current = next;
-        path += "/d";
+            current = next;
+        }
+        return current;
+    };
+    const int fork = chain(open(tree.path().c_str(), O_RDONLY | O_DIRECTORY), "d", 1790);
+    for (const char* branch : {"d", "e"}) {
+        const int deepest = chain(dup(fork), branch, 210);
+        close(openat(deepest, "bottom", O_WRONLY | O_CREAT, 0644));
+        close(deepest);
     }
-    const int file = openat(current, "bottom", O_WRONLY | O_CREAT, 0644);
-    close(file);
-    close(current);
-    close(dir);
+    close(fork);
     ListFolder(tree.path());
-    Shredder.Run(NoMethod);
-    EXPECT_EQ(Files(), std::vector<std::string>{path + "/bottom"});
-    EXPECT_EQ(fs.listed.size(), 2001u);
+    Shredder.Run(MethodFast);
+    EXPECT_LE(fs.mostFoldersOpen, FolderPath::MaxOpen);
+    EXPECT_EQ(fs.removed.size(), 2u);
+    EXPECT_TRUE(view.reports.empty());
+    EXPECT_EQ(fs.listed.size(), 1u + 1790 + 2 * 210);
 }
 
 TEST_F(Expansion, StopInThePumpOfADeepScanEndsItBeforeAnyFileIsTouched)

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <tuple>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -132,4 +133,29 @@ TEST_F(RealDisk, CopyOnWriteIsReportedAsNotOverwrittenInPlace)
     for (const RunReport::Item& item : view.reports[0].items)
         EXPECT_EQ(item.why, Remains::NotInPlace) << item.path;
     EXPECT_GT(MarkersLeft(MethodThorough), 0u) << "the report is true: the old data is still there";
+}
+
+// A file the system refuses ends the run, left as it was, and the report
+// shown first says why in words a user can act on.
+TEST_F(RealDisk, RefusedFileIsReportedWithWhy)
+{
+    const std::string why = Mount("ext4");
+    if (!why.empty())
+        GTEST_SKIP() << Loudly("ext4: " + why);
+    const std::string file = mountPoint + "/refused";
+    using Case = std::tuple<std::string, std::string, Remains>; // refused by, allowed again by
+    for (const auto& [refuse, allow, reason] :
+         {Case{"chattr +i " + file, "chattr -i " + file, Remains::WriteProtected},
+          Case{"chattr +a " + file, "chattr -a " + file, Remains::WriteProtected},
+          Case{"mount -o remount,ro " + mountPoint, "mount -o remount,rw " + mountPoint,
+               Remains::ReadOnlyFileSystem}}) {
+        view = RecordingView();
+        WriteFile(file, "kept");
+        ASSERT_TRUE(Shell(refuse)) << refuse;
+        ListFile(file);
+        EXPECT_THROW(Shredder.Run(MethodBalanced), std::exception) << refuse;
+        EXPECT_TRUE(Shell(allow)) << allow;
+        EXPECT_EQ(view.reports.at(0).items.at(0).why, reason) << refuse;
+        EXPECT_EQ(ReadFile(file), "kept") << refuse;
+    }
 }

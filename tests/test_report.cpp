@@ -2,6 +2,7 @@
 // lies, a name that could not be removed, a folder that could not be read, a
 // file whose content other names keep — each is named in the run's report;
 // a clean run says nothing. And "Стоп" is answered before the next file.
+#include "engine/Error.h"
 #include "engine/Landing.h"
 #include "pages/ReportBox.h"
 #include "tests/support/EngineTest.h"
@@ -9,6 +10,8 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
+#include <tuple>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -202,6 +205,31 @@ TEST_F(Report, StopAfterAFileIsAnsweredBeforeTheNextOne)
     EXPECT_FALSE(Exists(tree / "m-first"));
     EXPECT_EQ(ReadFile(tree / "n-second"), std::string(300, 'm'));
     EXPECT_EQ(fs.opened.back(), tree / "m-first") << "the second was never opened";
+}
+
+// The file that ends a run is listed first, with why; every file after it as not reached.
+TEST_F(Report, TheFileThatEndsARunIsListedWithWhy)
+{
+    using Case = std::tuple<Refusal, int, Remains>; // Refusal::None: the look at its name fails
+    for (const auto& [refusal, error, why] :
+         {Case{Refusal::ReadOnly, EROFS, Remains::ReadOnlyFileSystem},
+          Case{Refusal::Protected, EPERM, Remains::WriteProtected}, Case{Refusal::Busy, ETXTBSY, Remains::InUse},
+          Case{Refusal::Denied, EACCES, Remains::NoWritePermission}, Case{Refusal::Failed, EIO, Remains::SystemError},
+          Case{Refusal::None, EIO, Remains::SystemError}}) {
+        view = RecordingView();
+        const std::string first = Made("a");
+        ListFile(first);
+        ListFile(Made("b"));
+        fs.refuseOpen = {{first, {refusal, error}}};
+        fs.failLook =
+            refusal == Refusal::None ? std::map<std::string, int>{{first, error}} : std::map<std::string, int>{};
+        EXPECT_THROW(Shredder.Run(MethodBalanced), Error);
+        EXPECT_EQ(Items(),
+                  (std::vector<std::pair<std::string, Remains>>{{first, why}, {tree / "b", Remains::NotReached}}))
+            << error;
+        EXPECT_EQ(view.reports.at(0).items.at(0).error, error);
+        EXPECT_EQ(ReadFile(first), std::string(1000, 'm'));
+    }
 }
 
 // Where the old data lies against where each pass put it.

@@ -175,6 +175,14 @@ TEST(ErrorBox, DispatchShowsTheErrorAbandonsTheHandlerAndGoesOn)
     EXPECT_EQ(watcher.seen()[0].text, "Cannot open file /tmp/x.");
     EXPECT_EQ(watcher.seen()[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(Dispatch([] {}));
+    // A path as long as a deep tree's: shortened in the middle, whole in the details.
+    const std::string deep = "/tmp" + std::string(40000, '/') + "name.txt";
+    EXPECT_FALSE(Dispatch([&] { throw Error("Cannot open file ", deep); }));
+    ASSERT_EQ(watcher.seen().size(), 2u);
+    EXPECT_TRUE(watcher.seen()[1].text.startsWith("Cannot open file /tmp/"));
+    EXPECT_TRUE(watcher.seen()[1].text.endsWith("name.txt."));
+    EXPECT_LT(watcher.seen()[1].text.size(), 200);
+    EXPECT_EQ(watcher.seen()[1].details, QString::fromStdString(deep));
 }
 
 TEST(ErrorBox, SilentAbortShowsNothingAndForeignExceptionsStopAtDispatch)

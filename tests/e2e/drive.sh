@@ -169,13 +169,14 @@ drive_read_aloud()
         drive_fail "the page does not read as it shows"
 }
 
+# The program, with any paths to put in its file list.
 drive_start_sorvex()
 {
     drive_step "starting $1"
     [ -x "$1" ] || drive_fail "$1 is not a built program"
     mkdir -p -m 700 "$DRIVE_TMP/runtime"
     env "${DRIVE_ENV[@]}" XDG_RUNTIME_DIR="$DRIVE_TMP/runtime" \
-        "$1" >"$DRIVE_TMP/sorvex.log" 2>&1 &
+        "$@" >"$DRIVE_TMP/sorvex.log" 2>&1 &
     DRIVE_PID=$!
     DRIVE_PAGE=""
     drive_poll 10 drive_find_page "" || drive_fail "the welcome page did not appear"
