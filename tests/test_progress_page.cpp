@@ -415,8 +415,9 @@ TEST_P(RunEnds, AreToldOutsideTheWindowOnlyBehindIt)
 // What a stopped run and a failed one tell; a finished one, in the driven walk (tests/e2e/real_program.sh).
 const char* const StoppedText = "Уничтожение файлов остановлено: Уничтожено файлов: 0. В окне Sorvex ждёт отчёт о том, "
                                 "что могло остаться.";
-const char* const FailedText = "Уничтожение файлов прервано ошибкой: Уничтожено файлов: 1. Сообщение об ошибке ждёт в "
-                               "окне Sorvex.";
+// The file that ended the run is in the report shown before the error.
+const char* const FailedText = "Уничтожение файлов прервано ошибкой: Уничтожено файлов: 1. В окне Sorvex ждёт отчёт о "
+                               "том, что могло остаться. Сообщение об ошибке ждёт в окне Sorvex.";
 INSTANTIATE_TEST_SUITE_P(Ends, RunEnds,
                          testing::Values(EndCase{"InFront", true, {"a", "b-"}, false, ""},
                                          EndCase{"StoppedBehind", false, {"a", "b"}, true, StoppedText},
