@@ -50,6 +50,7 @@ void CShredder::Run(int method)
             return;
         }
     } catch (...) {
+        FinishTraces(); // the names of the files overwritten before it go all the same
         view_->ShowAllNow(); // the file the error is about
         ReportNotReached();
         ShowReport(); // what remains, before the error that ended the run

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/DesktopCopies.h"
 #include "engine/PathList.h"
 #include "engine/Pattern.h"
 #include "engine/RunReport.h"
@@ -108,6 +109,20 @@ private:
     void ClosingSteps();
     void ShowReport();
 
+    // What goes with a file besides its content (Traces.cpp): its names,
+    // its attributes, the desktop's copies of it.
+    void StartTraces(int passes, const sorvex::Block& pattern);
+    void DestroyAttributes(std::string_view path, int fd);
+    void LetNameGo(std::size_t index, const Reached& file, sorvex::UniqueFd& open);
+    void RemoveWaitingNames(std::string_view folder);
+    void Settled(std::uint64_t device);
+    void TellMedium(std::string_view path, const Reached& file);
+    void NoteDestroyed(std::string_view path);
+    bool WriteOver(int fd);
+    void DestroyCopies();
+    void ForgetInRecentList();
+    void FinishTraces();
+
     sorvex::FileServices* fs_;
     sorvex::EntrySource* entries_ = nullptr;
     sorvex::RunView* view_ = nullptr;
@@ -129,6 +144,30 @@ private:
     std::unordered_map<sorvex::FileId, bool, sorvex::FileIdHash> systemFolders_;
     // The file system of the base last opened by Reach.
     sorvex::FileSystemInfo baseFileSystem_;
+
+    // The run's passes and pattern, for what is destroyed besides the files.
+    int passes_ = 0;
+    sorvex::Block pattern_{};
+    sorvex::BlockRun run_;
+    // Names of overwritten files that wait for the last file of their folder
+    // in Files (see FileSystemInfo::namesTogether), by the folder's path.
+    struct Waiting {
+        std::size_t index = 0;
+        sorvex::FileId id;
+        sorvex::UniqueFd open; // a few stay open: a large file's space is freed on a thread when closed
+    };
+    struct WaitingFolder {
+        sorvex::UniqueFd folder;
+        std::vector<Waiting> names;
+    };
+    std::unordered_map<std::string_view, WaitingFolder> waiting_;
+    std::size_t held_ = 0; // open descriptors among waiting_
+    std::vector<bool> lastOfFolder_; // by index in Files
+    // Folders whose names went since the last flush on their device, by device.
+    std::vector<std::pair<std::uint64_t, sorvex::UniqueFd>> unsettled_;
+    std::unordered_set<std::uint64_t> mediaTold_; // devices whose medium the report has told of
+    sorvex::DesktopCopies desktop_;
+    std::vector<sorvex::DesktopCopies::Copy> copies_;
 };
 
 extern CShredder Shredder;

@@ -48,7 +48,7 @@ void CShredder::WipeDoD()
 
 void CShredder::WipeInPasses(int passes, const Block& pattern)
 {
-    const BlockRun run = RunOf(pattern, runBlocks_);
+    StartTraces(passes, pattern);
     FolderPath folders(*fs_);
     view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
     for (std::size_t i = 0; i < Files.Count(); ++i) {
@@ -66,16 +66,20 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
                 Unreachable(path, opened.why); // left alone after all, and reported
             } else {
                 ReportOtherHomes(path, file, open.Get());
-                if (!OverwriteInPasses(path, file, open, passes, run))
+                DestroyAttributes(path, open.Get());
+                if (!OverwriteInPasses(path, file, open, passes, run_))
                     return; // stopped: the stop sequence has ended the method
                 WithdrawOtherNames(file.id);
+                NoteDestroyed(path);
             }
         }
         view_->Step(Bar::Overall);
         view_->Pump();
         if (treatment == Treatment::NameOnly || open.IsOpen())
-            RemoveName(path, file);
+            LetNameGo(i, file, open);
         open.Reset();
+        if (lastOfFolder_[i])
+            RemoveWaitingNames(path.substr(0, path.rfind('/') + 1));
         if (StopAfterFile())
             return;
     }
@@ -215,6 +219,8 @@ bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, Un
             view_->Step(Bar::File, blocks - done);
         if (!fs_->Flush(fd))
             CannotWrite(path);
+        if (!unsettled_.empty())
+            Settled(file.id.dev);
         landing.AfterPass(*fs_, fd);
     }
     ReportLanding(report_, path, landing);
@@ -271,8 +277,10 @@ void CShredder::StopSequence(UniqueFd& open, std::string_view path, const Reache
     if (fs_->Flush(open.Get()) && passEnded)
         landing.AfterPass(*fs_, open.Get());
     const bool partlyWritten = firstPass && !passEnded;
+    TellMedium(path, file);
     RemoveName(path, file);
     open.Reset();
+    NoteDestroyed(path);
     if (partlyWritten)
         report_.Add(path, Remains::Stopped);
     else
@@ -298,7 +306,8 @@ void CShredder::WithdrawOtherNames(FileId id)
 }
 
 // "Стоп" and "Выход" are answered before the next file is touched: the
-// file just handled is gone, the rest keep their names and their bytes.
+// files handled are gone, names waiting for their folder too (ClosingSteps),
+// the rest keep their names and their bytes.
 bool CShredder::StopAfterFile()
 {
     if (!Stop)
@@ -311,6 +320,7 @@ bool CShredder::StopAfterFile()
 
 void CShredder::ClosingSteps()
 {
+    FinishTraces();
     Files.Clear();
     view_->ClosingSteps();
 }

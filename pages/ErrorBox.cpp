@@ -1,6 +1,7 @@
 #include "pages/ErrorBox.h"
 
 #include "pages/Look.h"
+#include "pages/RawPath.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -16,7 +17,8 @@ QString ErrorBoxText(const QString& message)
 
 void ShowErrorBox(const QString& message)
 {
-    QMessageBox box(QMessageBox::Critical, AppTitle, ErrorBoxText(message), QMessageBox::Ok,
+    // A file's name in the message shows with its controls escaped, like every path shown.
+    QMessageBox box(QMessageBox::Critical, AppTitle, ErrorBoxText(Escaped(message)), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText); // it may hold a file's name
     box.exec();

@@ -42,6 +42,20 @@ QString ReasonText(Remains why)
                               "попасть в раздел подкачки");
     case Remains::NotReached:
         return QStringLiteral("не обработан: работа прервана ошибкой");
+    case Remains::NamesInFolderBlocks:
+        return QStringLiteral("имена файлов могут остаться в служебных блоках файловой системы: она не стирает имена "
+                              "удалённых файлов в блоках папок");
+    case Remains::NamesInCopies:
+        return QStringLiteral("имена файлов могут остаться в прежних копиях служебных записей файловой системы "
+                              "(копирование при записи)");
+    case Remains::Flash:
+        return QStringLiteral("носитель — флеш-память (SSD, флешка, карта памяти): контроллер переносит записи в "
+                              "другие ячейки, и прежнее содержимое может остаться там, куда перезапись не доходит");
+    case Remains::AttributesKept:
+        return QStringLiteral("расширенные атрибуты (user.*) стёрты, но их прежние значения могут остаться в "
+                              "служебных блоках или журнале файловой системы");
+    case Remains::DesktopCopy:
+        return QStringLiteral("копию на рабочем столе (эскиз или список недавних файлов) не удалось уничтожить");
     }
     return {};
 }
@@ -53,8 +67,12 @@ QString ReportSummary(const RunReport& report)
         ++counts[item.why];
     QString text = QStringLiteral("Не всё из выбранного уничтожено без следа: часть данных ещё может быть "
                                   "прочитана.\n");
-    for (const auto& [why, count] : counts)
-        text += QStringLiteral("\n— %1: %2").arg(ReasonText(why)).arg(count);
+    for (const auto& [why, count] : counts) {
+        if (AboutTheMedium(why)) // said of the file systems named in the details, not counted
+            text += QStringLiteral("\n— %1").arg(ReasonText(why));
+        else
+            text += QStringLiteral("\n— %1: %2").arg(ReasonText(why)).arg(count);
+    }
     text += QStringLiteral("\n\nПолный список — в подробностях.");
     return text;
 }

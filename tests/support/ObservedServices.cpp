@@ -101,6 +101,11 @@ FileSystemInfo ObservedServices::FileSystemOf(int fd)
     return IsStandIn(fd) ? FileSystemInfo{} : real_.FileSystemOf(fd);
 }
 
+Medium ObservedServices::MediumOf(int fd)
+{
+    return fileSystem || IsStandIn(fd) ? Medium{} : real_.MediumOf(fd);
+}
+
 Node ObservedServices::Inspect(int folder, std::string_view name)
 {
     return IsStandIn(folder) ? Node{} : real_.Inspect(folder, name);
