@@ -1,4 +1,5 @@
 #include "pages/Look.h"
+#include "tests/support/TempTree.h"
 
 #include <QApplication>
 
@@ -10,6 +11,9 @@ int main(int argc, char** argv)
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Where Qt's settings would go, before anything of Qt looks: a test sees what lands there.
+    const TempTree config;
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path()));
     QApplication application(argc, argv);
     PrepareApplication();
     testing::InitGoogleTest(&argc, argv);
