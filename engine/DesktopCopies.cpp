@@ -86,10 +86,14 @@ void DesktopCopies::ReadThumbnailFolder(FileServices& fs, Opened folder, const s
             any = true;
         }
     }
-    if (any) {
-        folders_.push_back(std::move(folder.fd));
-        folderPaths_.push_back(path);
-    }
+    if (any)
+        Keep(std::move(folder.fd), path);
+}
+
+void DesktopCopies::Keep(UniqueFd folder, std::string path)
+{
+    folders_.push_back(std::move(folder));
+    folderPaths_.push_back(std::move(path));
 }
 
 void DesktopCopies::FindRecentDocuments(FileServices& fs, const DesktopPlaces& places)
@@ -112,10 +116,8 @@ void DesktopCopies::FindRecentDocuments(FileServices& fs, const DesktopPlaces& p
             any = true;
         }
     }
-    if (any) {
-        folders_.push_back(std::move(folder.fd));
-        folderPaths_.push_back(path);
-    }
+    if (any)
+        Keep(std::move(folder.fd), path);
 }
 
 void DesktopCopies::FindRecentList(FileServices& fs, const std::string& dataHome)
@@ -130,8 +132,7 @@ void DesktopCopies::FindRecentList(FileServices& fs, const std::string& dataHome
         bookmarkOf_.emplace(bookmarks_[i].path, i);
     gone_.assign(bookmarks_.size(), false);
     recentFolder_ = folders_.size();
-    folders_.push_back(std::move(folder.fd));
-    folderPaths_.push_back(dataHome + "/");
+    Keep(std::move(folder.fd), dataHome + "/");
 }
 
 void DesktopCopies::Add(std::vector<Copy>& copies, const Place& place, const std::string& name) const

@@ -64,6 +64,7 @@ private:
     void ReadThumbnailFolder(FileServices& fs, Opened folder, const std::string& path);
     void FindRecentDocuments(FileServices& fs, const DesktopPlaces& places);
     void FindRecentList(FileServices& fs, const std::string& dataHome);
+    void Keep(UniqueFd folder, std::string path);
     void Add(std::vector<Copy>& copies, const Place& place, const std::string& name) const;
 
     std::vector<UniqueFd> folders_;

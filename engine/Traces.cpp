@@ -84,21 +84,21 @@ void CShredder::LetNameGo(std::size_t index, const Reached& file, UniqueFd& open
         RemoveName(path, file);
         return;
     }
-    WaitingFolder& waiting = waiting_[FolderOf(path)];
-    if (!waiting.folder.IsOpen()) {
-        Opened copy = fs_->Duplicate(file.folder);
+    auto waiting = waiting_.find(FolderOf(path));
+    if (waiting == waiting_.end()) {
+        Opened copy = fs_->Duplicate(file.folder); // the walk may let its own go meanwhile
         if (!copy.fd.IsOpen()) {
             RemoveName(path, file);
             return;
         }
-        waiting.folder = std::move(copy.fd);
+        waiting = waiting_.emplace(FolderOf(path), WaitingFolder{std::move(copy.fd), {}}).first;
     }
     Waiting name{index, file.id, {}};
     if (open.IsOpen() && held_ < MaxHeld) {
         name.open = std::move(open);
         ++held_;
     }
-    waiting.names.push_back(std::move(name));
+    waiting->second.names.push_back(std::move(name));
 }
 
 // The folder's names, one after the other with no flush between: its

@@ -432,22 +432,28 @@ void PosixServices::WaitWrittenOut(int fd, std::int64_t offset, std::int64_t cou
                             SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
 }
 
-bool PosixServices::Flush(int fd)
+namespace {
+
+// flush (fdatasync or fsync) of fd, again when a signal cut it short.
+bool Flushed(int (*flush)(int), int fd)
 {
     int result;
     do {
-        result = ::fdatasync(fd);
+        result = flush(fd);
     } while (result != 0 && errno == EINTR);
     return result == 0;
 }
 
+} // namespace
+
+bool PosixServices::Flush(int fd)
+{
+    return Flushed(::fdatasync, fd);
+}
+
 bool PosixServices::FlushAll(int fd)
 {
-    int result;
-    do {
-        result = ::fsync(fd);
-    } while (result != 0 && errno == EINTR);
-    return result == 0;
+    return Flushed(::fsync, fd);
 }
 
 bool PosixServices::ReadExtents(int fd, ExtentMap& out)

@@ -53,7 +53,7 @@ UniqueFd NewFileBeside(int folder, std::string_view name, const struct stat& lik
 {
     static std::mt19937 letters(std::random_device{}());
     for (int attempt = 0; attempt < 16; ++attempt) {
-        made = "." + std::string(name) + ".sorvex-";
+        made.assign(1, '.').append(name).append(".sorvex-"); // built forward: GCC 12 -O3 warns of a prepend
         for (int i = 0; i < 6; ++i)
             made += static_cast<char>('a' + letters() % 26);
         UniqueFd fd(
