@@ -54,6 +54,7 @@ void CShredder::Run(int method)
             return;
         }
     } catch (...) {
+        FinishTraces(); // the names of the files overwritten before it go all the same
         view_->ShowAllNow(); // the file the error is about
         ReportNotReached();
         ShowReport(RunEnd::Failed); // what remains, before the error that ended the run
@@ -79,6 +80,7 @@ void CShredder::SettleReport()
     if (withdrawn_.empty())
         return;
     std::sort(withdrawn_.begin(), withdrawn_.end());
+    std::sort(leftToOthers_.begin(), leftToOthers_.end()); // names waiting for their folder go later
     for (const std::size_t item : withdrawn_) {
         if (std::binary_search(leftToOthers_.begin(), leftToOthers_.end(), item))
             ++report_.destroyed;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/DesktopCopies.h"
 #include "engine/PathList.h"
 #include "engine/Pattern.h"
 #include "engine/RunReport.h"
@@ -107,7 +108,13 @@ private:
     void StopSequence(sorvex::UniqueFd& open, std::string_view path, const Reached& file, sorvex::LandingCheck& landing,
                       bool firstPass, bool passEnded);
     bool RemoveName(std::string_view path, const Reached& file);
-    void CountDestroyed(bool removed);
+    // How a file counts among those destroyed, once its name is gone.
+    struct Tally {
+        enum Kind { Destroyed, NotDestroyed, LeftToOthers } kind = NotDestroyed;
+        std::size_t reportAt = 0; // LeftToOthers: where the report names it
+    };
+    Tally TallyOfFileInHand() const;
+    void CountDestroyed(bool removed, Tally tally);
     bool StopAfterFile();
     void ReportOtherHomes(std::string_view path, const Reached& file, int fd);
     void ReportNotReached();
@@ -115,6 +122,20 @@ private:
     void SettleReport();
     void ClosingSteps();
     void ShowReport(sorvex::RunEnd how);
+
+    // What goes with a file besides its content (Traces.cpp): its names,
+    // its attributes, the desktop's copies of it.
+    void StartTraces(int passes, const sorvex::Block& pattern);
+    void DestroyAttributes(std::string_view path, int fd);
+    void LetNameGo(std::size_t index, const Reached& file, sorvex::UniqueFd& open);
+    void RemoveWaitingNames(std::string_view folder);
+    void Settled(std::uint64_t device);
+    void TellMedium(std::string_view path, const Reached& file);
+    void NoteDestroyed(std::string_view path);
+    bool WriteOver(int fd);
+    void DestroyCopies();
+    void ForgetInRecentList();
+    void FinishTraces();
 
     sorvex::FileServices* fs_;
     sorvex::EntrySource* entries_ = nullptr;
@@ -144,6 +165,31 @@ private:
     std::unordered_map<sorvex::FileId, bool, sorvex::FileIdHash> systemFolders_;
     // The file system of the base last opened by Reach.
     sorvex::FileSystemInfo baseFileSystem_;
+
+    // The run's passes and pattern, for what is destroyed besides the files.
+    int passes_ = 0;
+    sorvex::Block pattern_{};
+    sorvex::BlockRun run_;
+    // Names of overwritten files that wait for the last file of their folder
+    // in Files (see FileSystemInfo::namesTogether), by the folder's path.
+    struct Waiting {
+        std::size_t index = 0;
+        sorvex::FileId id;
+        sorvex::UniqueFd open; // a few stay open: a large file's space is freed on a thread when closed
+        Tally tally;
+    };
+    struct WaitingFolder {
+        sorvex::UniqueFd folder;
+        std::vector<Waiting> names;
+    };
+    std::unordered_map<std::string_view, WaitingFolder> waiting_;
+    std::size_t held_ = 0; // open descriptors among waiting_
+    std::vector<bool> lastOfFolder_; // by index in Files
+    // Folders whose names went since the last flush on their device, by device.
+    std::vector<std::pair<std::uint64_t, sorvex::UniqueFd>> unsettled_;
+    std::unordered_set<std::uint64_t> mediaTold_; // devices whose medium the report has told of
+    sorvex::DesktopCopies desktop_;
+    std::vector<sorvex::DesktopCopies::Copy> copies_;
 };
 
 extern CShredder Shredder;

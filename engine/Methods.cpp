@@ -74,7 +74,7 @@ void CShredder::WipeDoD()
 
 void CShredder::WipeInPasses(int passes, const Block& pattern)
 {
-    const BlockRun run = RunOf(pattern, runBlocks_);
+    StartTraces(passes, pattern);
     FolderPath folders(*fs_);
     view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
     for (std::size_t i = 0; i < Files.Count(); ++i) {
@@ -93,16 +93,20 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
                 Unreachable(path, opened.why, opened.error, RefusedBecause(opened.why));
             } else {
                 ReportOtherHomes(path, file, open.Get());
-                if (!OverwriteInPasses(path, file, open, passes, run))
+                DestroyAttributes(path, open.Get());
+                if (!OverwriteInPasses(path, file, open, passes, run_))
                     return; // stopped: the stop sequence has ended the method
                 WithdrawOtherNames(file.id);
+                NoteDestroyed(path);
             }
         }
         view_->Step(Bar::Overall);
         view_->Pump();
         if (treatment == Treatment::NameOnly || open.IsOpen())
-            CountDestroyed(RemoveName(path, file));
+            LetNameGo(i, file, open);
         open.Reset();
+        if (lastOfFolder_[i])
+            RemoveWaitingNames(path.substr(0, path.rfind('/') + 1));
         if (StopAfterFile())
             return;
     }
@@ -243,6 +247,8 @@ bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, Un
             view_->Step(Bar::File, blocks - done);
         if (!fs_->Flush(fd))
             CannotWrite(path, errno);
+        if (!unsettled_.empty())
+            Settled(file.id.dev);
         landing.AfterPass(*fs_, fd);
     }
     ReportLanding(report_, path, landing);
@@ -302,13 +308,15 @@ void CShredder::StopSequence(UniqueFd& open, std::string_view path, const Reache
     if (fs_->Flush(open.Get()) && passEnded)
         landing.AfterPass(*fs_, open.Get());
     const bool partlyWritten = firstPass && !passEnded;
+    TellMedium(path, file);
     const bool removed = RemoveName(path, file);
     open.Reset();
+    NoteDestroyed(path);
     if (partlyWritten)
         report_.Add(path, Remains::Stopped);
     else
         ReportLanding(report_, path, landing);
-    CountDestroyed(removed);
+    CountDestroyed(removed, TallyOfFileInHand());
     stopped_ = true;
     ClosingSteps();
 }
@@ -321,17 +329,31 @@ bool CShredder::RemoveName(std::string_view path, const Reached& file)
     return false;
 }
 
-// The file in hand, its name just removed or not, once all that is to be
-// reported of it has been.
-void CShredder::CountDestroyed(bool removed)
+// How the file in hand counts among those destroyed once its name is gone,
+// from all that was reported of it: what is said of its medium or its
+// attributes does not take it off the count.
+CShredder::Tally CShredder::TallyOfFileInHand() const
+{
+    Tally tally{Tally::Destroyed, 0};
+    for (std::size_t i = reportedBefore_; i < report_.items.size(); ++i) {
+        const Remains why = report_.items[i].why;
+        if (AboutTheMedium(why) || why == Remains::AttributesKept)
+            continue;
+        if (tally.kind != Tally::Destroyed || why != Remains::OtherNames)
+            return {Tally::NotDestroyed, 0};
+        tally = {Tally::LeftToOthers, i};
+    }
+    return tally;
+}
+
+void CShredder::CountDestroyed(bool removed, Tally tally)
 {
     if (!removed)
         return;
-    const std::size_t reported = report_.items.size() - reportedBefore_;
-    if (reported == 0)
+    if (tally.kind == Tally::Destroyed)
         ++report_.destroyed;
-    else if (reported == 1 && report_.items.back().why == Remains::OtherNames)
-        leftToOthers_.push_back(reportedBefore_);
+    else if (tally.kind == Tally::LeftToOthers)
+        leftToOthers_.push_back(tally.reportAt);
 }
 
 // The file's last name has been handled in full course: the names reported
@@ -346,7 +368,8 @@ void CShredder::WithdrawOtherNames(FileId id)
 }
 
 // "Стоп" and "Выход" are answered before the next file is touched: the
-// file just handled is gone, the rest keep their names and their bytes.
+// files handled are gone, names waiting for their folder too (ClosingSteps),
+// the rest keep their names and their bytes.
 bool CShredder::StopAfterFile()
 {
     if (!Stop)
@@ -360,6 +383,7 @@ bool CShredder::StopAfterFile()
 
 void CShredder::ClosingSteps()
 {
+    FinishTraces();
     Files.Clear();
     view_->ClosingSteps();
 }

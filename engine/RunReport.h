@@ -29,7 +29,19 @@ enum class Remains {
     InUse, // locked, held open by another program, or a running program's file
     NoWritePermission, // the system refused to open it for writing
     SystemError, // anything else: the system's own message for error
+    // Said once per file system a run removed names on, by its mount point:
+    NamesInFolderBlocks, // its folders' blocks keep the names of removed files
+    NamesInCopies, // older copies of its records keep them (copy-on-write)
+    Flash, // a device below it is flash: a cell the controller moved keeps the old bytes
+    AttributesKept, // old values of its user.* attributes may stay in the file system's records
+    DesktopCopy, // a thumbnail or the list of recent files that could not be rid of a destroyed file
 };
+
+// Whether why is said of a whole file system, once per run, not of a file.
+inline bool AboutTheMedium(Remains why)
+{
+    return why == Remains::NamesInFolderBlocks || why == Remains::NamesInCopies || why == Remains::Flash;
+}
 
 // What a run could not destroy for certain, for the user to be told at its
 // end, and how many files it did destroy.

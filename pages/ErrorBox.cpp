@@ -32,7 +32,7 @@ void ShowErrorBox(const QString& lead, const QByteArray& path)
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int width = screen != nullptr ? screen->availableGeometry().width() / 2 : 500;
     const QString shown = QFontMetrics(box.font()).elidedText(caption, Qt::ElideMiddle, width);
-    box.setText(ErrorBoxText(lead + shown));
+    box.setText(ErrorBoxText(Escaped(lead) + shown)); // a message may hold a name too
     if (shown != caption)
         box.setDetailedText(caption);
     box.exec();

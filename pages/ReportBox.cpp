@@ -67,6 +67,20 @@ QString ReasonText(Remains why, int error)
         return QStringLiteral("нет прав на запись");
     case Remains::SystemError:
         return SystemMessage(error);
+    case Remains::NamesInFolderBlocks:
+        return QStringLiteral("имена файлов могут остаться в служебных блоках файловой системы: она не стирает имена "
+                              "удалённых файлов в блоках папок");
+    case Remains::NamesInCopies:
+        return QStringLiteral("имена файлов могут остаться в прежних копиях служебных записей файловой системы "
+                              "(копирование при записи)");
+    case Remains::Flash:
+        return QStringLiteral("носитель — флеш-память (SSD, флешка, карта памяти): контроллер переносит записи в "
+                              "другие ячейки, и прежнее содержимое может остаться там, куда перезапись не доходит");
+    case Remains::AttributesKept:
+        return QStringLiteral("расширенные атрибуты (user.*) стёрты, но их прежние значения могут остаться в "
+                              "служебных блоках или журнале файловой системы");
+    case Remains::DesktopCopy:
+        return QStringLiteral("копию на рабочем столе (эскиз или список недавних файлов) не удалось уничтожить");
     }
     return {};
 }
@@ -78,8 +92,12 @@ QString ReportSummary(const RunReport& report)
         ++counts[{item.why, item.error}];
     QString text = QStringLiteral("Не всё из выбранного уничтожено без следа: часть данных ещё может быть "
                                   "прочитана.\n");
-    for (const auto& [why, count] : counts)
-        text += QStringLiteral("\n— %1: %2").arg(ReasonText(why.first, why.second)).arg(count);
+    for (const auto& [why, count] : counts) {
+        if (AboutTheMedium(why.first)) // said of the file systems named in the details, not counted
+            text += QStringLiteral("\n— %1").arg(ReasonText(why.first, why.second));
+        else
+            text += QStringLiteral("\n— %1: %2").arg(ReasonText(why.first, why.second)).arg(count);
+    }
     text += QStringLiteral("\n\nПолный список — в подробностях.");
     return text;
 }

@@ -124,6 +124,7 @@ std::optional<MountEntry> ParseMountLine(std::string_view line)
     entry.root = Unescaped(fields[3]);
     entry.mountPoint = Unescaped(fields[4]);
     entry.type = Unescaped(fields[dash + 1]);
+    entry.source = Unescaped(fields[dash + 2]);
     entry.superOptions = dash + 3 < fields.size() ? std::string(fields[dash + 3]) : std::string();
     return entry;
 }

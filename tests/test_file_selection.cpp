@@ -5,6 +5,7 @@
 #include "tests/support/EntryList.h"
 #include "tests/support/ModalWatcher.h"
 #include "tests/support/Pages.h"
+#include "tests/support/TempTree.h"
 
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -224,7 +225,8 @@ Offers OffersOf(const std::function<void()>& open)
 
 // The two dialogs only choose: nothing in them deletes, renames or makes a
 // folder (Qt's read-only dialog), so nothing on disk changes before the
-// method page's "Далее >".
+// method page's "Далее >"; and they write nothing of where they were into
+// Qt's settings.
 TEST(FileDialogs, OfferNoDeleteRenameOrNewFolder)
 {
     const struct {
@@ -234,8 +236,12 @@ TEST(FileDialogs, OfferNoDeleteRenameOrNewFolder)
         {"files", [] { QtFileChooser().ChooseFiles(nullptr, "t", "/tmp"); }},
         {"folder", [] { QtFolderChooser().ChooseFolder(nullptr, "t", "/tmp"); }},
     };
+    const std::string settings = qgetenv("XDG_CONFIG_HOME").toStdString() + "/QtProject.conf";
+    WriteFile(settings, "[FileDialog]\nhistory=file:///kept\n");
     for (const auto& dialog : cases) {
         const Offers offers = OffersOf(dialog.open);
+        EXPECT_EQ(ReadFile(settings), "[FileDialog]\nhistory=file:///kept\n")
+            << dialog.name << ": the dialog wrote a path";
         EXPECT_TRUE(offers.readOnly) << dialog.name;
         EXPECT_FALSE(offers.newFolder) << dialog.name;
         EXPECT_FALSE(offers.modelWrites) << dialog.name << ": Delete and rename in the dialog would change the disk";

@@ -1,16 +1,21 @@
 // Destroys files on real file systems in loop-mounted images, then looks for
-// their content in the raw image: what a run says is gone must be gone from
-// the medium, not only from the page cache; and where an overwrite cannot
-// land on the old data (copy-on-write), the run must say so.
+// their content and their names in the raw image: what a run says is gone
+// must be gone from the medium, not only from the page cache; and where an
+// overwrite cannot land on the old data (copy-on-write), or the file system
+// keeps names or attribute values, or the medium is flash, the run must say so.
+#include "platform/FileSystems.h"
 #include "tests/support/EngineTest.h"
 #include "tests/support/RealMedium.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <tuple>
 
-#include <fcntl.h>
+#include <sys/utsname.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace sorvex;
@@ -18,25 +23,66 @@ using namespace sorvex;
 namespace {
 
 const std::string MarkerBase = "SORVEX-TEST-MARKER-FOR-METHOD-";
+const std::string NameMark = "SVXN-"; // every listed name starts so, and has the same length
 
 std::string Marker(int method)
 {
     return MarkerBase + std::to_string(method) + "|";
 }
 
-void WriteMarkerFileFor(const std::string& path, int method, std::size_t lines)
+// The name of file i of method's tree: distinct, of one length, found in the image by NameMark.
+std::string NameOf(int method, int i)
 {
-    WriteMarkerFile(path, Marker(method), lines);
+    char name[32];
+    std::snprintf(name, sizeof name, "%sm%d-%04d-tail", NameMark.c_str(), method, i);
+    return name;
+}
+
+// How often each listed name stands in the image, read once.
+std::map<std::string, std::size_t> NamesIn(const std::string& image)
+{
+    std::map<std::string, std::size_t> counts;
+    const std::size_t length = NameOf(0, 0).size();
+    ForEachIn(image, NameMark, length, [&](std::string_view name) {
+        // Whole names only: not one cut short where it stands, nor one whose
+        // bytes a log stamped over where a sector begins (xfs).
+        int method = 0;
+        int i = 0;
+        const std::string found(name);
+        if (std::sscanf(found.c_str() + NameMark.size(), "m%d-%d", &method, &i) == 2 && NameOf(method, i) == found)
+            ++counts[found];
+    });
+    return counts;
+}
+
+bool KernelWipesRemovedEntries()
+{
+    struct utsname system;
+    return uname(&system) == 0 && WipesRemovedEntries(system.release);
 }
 
 // These are the tests that prove overwritten data left the medium; when they
 // cannot run, the whole run's output must say so, not only a skip count.
 std::string Loudly(const std::string& why)
 {
-    return ::Loudly("that overwritten data leaves the medium (RealDisk)", why, "a loop device can be mounted");
+    return ::Loudly("that overwritten data and names leave the medium (RealDisk)", why, "a loop device can be mounted");
 }
 
-class RealDisk : public EngineTest {
+// A file system on a loop device, and what a run there must tell.
+struct MediumCase {
+    const char* label;
+    const char* type;
+    bool flash; // the loop device says it does not rotate
+    bool inPlace; // overwrites land where the data lies
+    Remains names; // what the report says of names; NotReached: nothing
+};
+
+Remains NamesOnExt4()
+{
+    return KernelWipesRemovedEntries() ? Remains::NotReached : Remains::NamesInFolderBlocks;
+}
+
+class Media : public EngineTest, public testing::WithParamInterface<MediumCase> {
 protected:
     void SetUp() override
     {
@@ -49,97 +95,142 @@ protected:
             Shell("umount " + mountPoint);
         EngineTest::TearDown();
     }
-    // Makes and mounts an image of a file system of type; the reason when it cannot.
-    std::string Mount(const std::string& type)
+    // Makes and mounts an image of a file system of type; the reason when it
+    // cannot. The image lies in memory, so that only the loop device tells
+    // whether the medium is flash.
+    std::string Mount(const std::string& type, bool flash)
     {
         if (geteuid() != 0)
             return "mounting a loop device needs root";
         if (!Shell("command -v mkfs." + type))
             return "mkfs." + type + " is not installed";
-        view = RecordingView();
-        image = tree / (type + ".img");
+        image = images.path() + "/" + type + ".img";
         mountPoint = tree / type;
         MakeFolder(mountPoint);
         if (!Shell("truncate -s 320M " + image) ||
             !Shell("mkfs." + type + " -q " + image + " || mkfs." + type + " -f " + image))
             return "mkfs." + type + " failed";
-        if (!Shell("mount -o loop " + image + " " + mountPoint))
+        flash_ = flash;
+        if (!Mounted())
             return "no loop device, or mounting not allowed";
-        mounted = true;
         return {};
     }
-    // Three marker files per method, on the medium before the run.
-    void MakeMarkerFiles()
+    // Mounted again on a fresh loop device, which is told whether it rotates.
+    bool Mounted()
+    {
+        mounted = Shell("mount -o loop " + image + " " + mountPoint);
+        const std::string device = "$(basename $(findmnt -n -o SOURCE " + mountPoint + "))";
+        return mounted &&
+               Shell("echo " + std::string(flash_ ? "0" : "1") + " > /sys/block/" + device + "/queue/rotational");
+    }
+    // Per method: three marker files, names of one length in a listed folder
+    // and a folder below it, and three files with a user.* attribute.
+    void MakeTrees()
     {
         for (int method = MethodFast; method <= MethodDoD; ++method) {
             const std::string folder = Folder(method);
             MakeFolder(folder);
-            WriteMarkerFileFor(folder + "/small", method, 10);
-            WriteMarkerFileFor(folder + "/medium", method, 3000);
-            WriteMarkerFileFor(folder + "/large", method, 40000);
+            MakeFolder(folder + "/below");
+            WriteMarkerFile(folder + "/small", Marker(method), 10);
+            WriteMarkerFile(folder + "/medium", Marker(method), 3000);
+            WriteMarkerFile(folder + "/large", Marker(method), 40000);
+            for (int i = 0; i < 60; ++i)
+                WriteFile(folder + (i % 6 == 5 ? "/below/" : "/") + NameOf(method, i), "x");
+            for (int i = 0; i < 3; ++i) {
+                const std::string value(400, static_cast<char>('a' + i));
+                setxattr((folder + "/" + NameOf(method, i)).c_str(), "user.xdg.origin.url", value.data(), value.size(),
+                         0);
+            }
         }
         sync();
     }
     std::string Folder(int method) const { return mountPoint + "/m" + std::to_string(method); }
-    std::size_t MarkersLeft(int method)
+    std::map<std::string, std::size_t> NamesNow()
     {
         if (mounted && Shell("umount " + mountPoint))
             mounted = false;
-        return CountIn(image, Marker(method));
+        return NamesIn(image);
+    }
+    std::size_t MarkersLeft(int method) { return CountIn(image, Marker(method)); }
+    std::size_t Reported(Remains why, const std::string& path = {}) const
+    {
+        std::size_t count = 0;
+        for (const RunReport& report : view.reports)
+            count +=
+                static_cast<std::size_t>(std::count_if(report.items.begin(), report.items.end(), [&](const auto& item) {
+                    return item.why == why && (path.empty() || item.path == path);
+                }));
+        return count;
     }
 
+    TempTree images{"/dev/shm"};
     std::string image;
     std::string mountPoint;
     bool mounted = false;
+    bool flash_ = false;
 };
+
+INSTANTIATE_TEST_SUITE_P(LoopImages, Media,
+                         testing::Values(MediumCase{"Ext4", "ext4", false, true, NamesOnExt4()},
+                                         MediumCase{"Xfs", "xfs", false, true, Remains::NamesInFolderBlocks},
+                                         MediumCase{"Btrfs", "btrfs", false, false, Remains::NamesInCopies},
+                                         MediumCase{"Ext4OnFlash", "ext4", true, true, NamesOnExt4()}),
+                         [](const auto& tested) { return std::string(tested.param.label); });
 
 } // namespace
 
-// ext4 and xfs overwrite a file where its data lies: every method, "Быстрый"
-// with its one pass too, leaves no trace, and no run has anything to report.
-TEST_F(RealDisk, OverwritesInPlaceLeaveNoTraceAndNothingToReport)
+// Every method, "Быстрый" with its one pass too: the content leaves the
+// medium where the file system overwrites in place, and is reported where it
+// does not; the run adds no copy of a listed name to the medium (the journal
+// keeps no more than before it), or says once that the file system keeps
+// them; values of user.* attributes are reported as possibly kept; a flash
+// medium is said once; and nothing else is reported.
+TEST_P(Media, ContentNamesAndAttributesLeaveTheMediumOrTheRunSaysSo)
 {
-    for (const std::string type : {"ext4", "xfs"}) {
-        const std::string why = Mount(type);
-        if (!why.empty())
-            GTEST_SKIP() << Loudly(type + ": " + why);
-        MakeMarkerFiles();
-        for (int method = MethodFast; method <= MethodDoD; ++method) {
-            view = RecordingView();
-            ListFolder(Folder(method));
-            Shredder.Run(method);
-            EXPECT_FALSE(Exists(Folder(method) + "/large"));
-            EXPECT_TRUE(view.reports.empty())
-                << type << ", method " << method << ": " << (view.reports.empty() ? "" : view.reports[0].items[0].path);
-        }
-        for (int method = MethodFast; method <= MethodDoD; ++method)
-            EXPECT_EQ(MarkersLeft(method), 0u) << type << ", method " << method;
+    const MediumCase& medium = GetParam();
+    const std::string why = Mount(medium.type, medium.flash);
+    if (!why.empty())
+        GTEST_SKIP() << Loudly(std::string(medium.type) + ": " + why);
+    MakeTrees();
+    const std::map<std::string, std::size_t> before = NamesNow();
+    ASSERT_EQ(before.size(), 4u * 60u);
+    ASSERT_TRUE(Mounted());
+    for (int method = MethodFast; method <= MethodDoD; ++method) {
+        view = RecordingView();
+        ListFolder(Folder(method));
+        Shredder.Run(method);
+        EXPECT_FALSE(Exists(Folder(method) + "/large"));
+        EXPECT_FALSE(Exists(Folder(method) + "/below/" + NameOf(method, 5)));
+        EXPECT_EQ(Reported(medium.names, mountPoint), medium.names != Remains::NotReached ? 1u : 0u) << method;
+        EXPECT_EQ(Reported(Remains::Flash, mountPoint), medium.flash ? 1u : 0u) << method;
+        EXPECT_EQ(Reported(Remains::AttributesKept), 3u) << method;
+        EXPECT_EQ(Reported(Remains::NotInPlace), medium.inPlace ? 0u : 63u) << method;
+        std::size_t all = 0;
+        for (const RunReport& report : view.reports)
+            all += report.items.size();
+        EXPECT_EQ(all, Reported(medium.names) + Reported(Remains::Flash) + Reported(Remains::AttributesKept) +
+                           Reported(Remains::NotInPlace))
+            << method;
+    }
+    const std::map<std::string, std::size_t> after = NamesNow();
+    for (int method = MethodFast; method <= MethodDoD; ++method)
+        EXPECT_EQ(MarkersLeft(method) == 0, medium.inPlace) << method;
+    std::size_t more = 0;
+    for (const auto& [name, count] : after)
+        more += !before.contains(name) || count > before.at(name) ? 1u : 0u;
+    if (medium.names == Remains::NotReached) {
+        EXPECT_EQ(more, 0u) << "names with more copies after the run than before it";
     }
 }
 
-// On btrfs every overwrite goes to new blocks and the old data stays on the
-// medium: the run must not pass that off as destroyed.
-TEST_F(RealDisk, CopyOnWriteIsReportedAsNotOverwrittenInPlace)
-{
-    const std::string why = Mount("btrfs");
-    if (!why.empty())
-        GTEST_SKIP() << Loudly("btrfs: " + why);
-    MakeMarkerFiles();
-    ListFolder(Folder(MethodThorough));
-    Shredder.Run(MethodThorough);
-    EXPECT_FALSE(Exists(Folder(MethodThorough) + "/large"));
-    ASSERT_EQ(view.reports.size(), 1u);
-    ASSERT_EQ(view.reports[0].items.size(), 3u) << "each of the three files";
-    for (const RunReport::Item& item : view.reports[0].items)
-        EXPECT_EQ(item.why, Remains::NotInPlace) << item.path;
-    EXPECT_GT(MarkersLeft(MethodThorough), 0u) << "the report is true: the old data is still there";
-}
+// The same loop images, outside the table.
+class RealDisk : public Media {};
 
 // A file the system refuses ends the run, left as it was, and the report
 // shown first says why in words a user can act on.
 TEST_F(RealDisk, RefusedFileIsReportedWithWhy)
 {
-    const std::string why = Mount("ext4");
+    const std::string why = Mount("ext4", false);
     if (!why.empty())
         GTEST_SKIP() << Loudly("ext4: " + why);
     const std::string file = mountPoint + "/refused";

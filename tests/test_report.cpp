@@ -279,13 +279,17 @@ TEST(ReportBox, CountsPerReasonAndEveryPathInTheDetails)
     report.Add("/a/<b>bold</b>", Remains::NotInPlace);
     report.Add("/a/two", Remains::NotInPlace);
     report.Add("/a/hard", Remains::OtherNames);
+    report.Add("/a/x\n/a/y — удалено — \xE2\x80\xAE", Remains::NotInPlace); // a name that forges a line
+    report.Add("/mnt", Remains::Flash);
     const QString summary = ReportSummary(report);
-    EXPECT_TRUE(summary.contains(ReasonText(Remains::NotInPlace) + QStringLiteral(": 2")));
+    EXPECT_TRUE(summary.contains(ReasonText(Remains::NotInPlace) + QStringLiteral(": 3")));
+    EXPECT_TRUE(summary.contains(ReasonText(Remains::Flash) + u'\n')) << "said of the medium, not counted";
     EXPECT_TRUE(summary.contains(ReasonText(Remains::OtherNames) + QStringLiteral(": 1")));
     EXPECT_FALSE(summary.contains(QStringLiteral("/a/two")));
     const QStringList lines = ReportDetails(report).split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3);
+    ASSERT_EQ(lines.size(), 5);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("/a/<b>bold</b> — ")));
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("/a/x\\x0A/a/y — удалено — \\u202E — ")));
 }
 
 // Names of one content that are all in the list: the last one met is

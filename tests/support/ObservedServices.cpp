@@ -104,6 +104,11 @@ FileSystemInfo ObservedServices::FileSystemOf(int fd)
     return IsStandIn(fd) ? FileSystemInfo{} : real_.FileSystemOf(fd);
 }
 
+Medium ObservedServices::MediumOf(int fd)
+{
+    return fileSystem || IsStandIn(fd) ? Medium{} : real_.MediumOf(fd);
+}
+
 Node ObservedServices::Inspect(int folder, std::string_view name)
 {
     if (const auto look = failLook.find(PathOf(folder) + std::string(name)); look != failLook.end())

@@ -70,6 +70,7 @@ public:
                               const std::function<bool()>& betweenBatches = {}) override;
     sorvex::FileId IdOf(int fd) override;
     sorvex::FileSystemInfo FileSystemOf(int fd) override;
+    sorvex::Medium MediumOf(int fd) override; // no flash where the file system is made up
     sorvex::Node Inspect(int folder, std::string_view name) override;
     sorvex::Opened OpenForWriting(int folder, std::string_view name, sorvex::FileId expected) override;
     std::int64_t Size(int fd) override;
