@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/CommandLine.h"
+#include "app/EndSignals.h"
 #include "pages/Dispatch.h"
 #include "pages/Look.h"
 #include "pages/RawPath.h"
@@ -14,6 +15,8 @@
 #include <QTimer>
 
 #include <cstdio>
+
+#include <sys/resource.h>
 
 namespace sorvex {
 
@@ -97,10 +100,23 @@ void PreferX()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+// A deep tree needs a few dozen descriptors at most, but the soft limit a
+// desktop session gives (1,024) is no limit of the user's: it is raised to
+// the hard one, as programs that walk trees do.
+void RaiseOpenFilesLimit()
+{
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        (void)::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 } // namespace
 
 int RunApplication(int argc, char** argv)
 {
+    RaiseOpenFilesLimit();
     CommandLine line = ReadCommandLine(argc, argv);
     if (line.action != CommandLine::Action::Run) {
         line = InRussian(argc, argv);
@@ -110,7 +126,8 @@ int RunApplication(int argc, char** argv)
     }
     PreferX();
     QApplication application(argc, argv);
-    if (Dispatch([&line] { StartUp(line); }))
+    AnswerEndSignals();
+    if (Dispatch([&line] { StartUp(line); }) && !EndAsked())
         QApplication::exec();
     DestroyPages();
     return 0;

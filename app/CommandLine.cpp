@@ -1,7 +1,10 @@
 #include "app/CommandLine.h"
 
+#include "pages/Locations.h"
+
 #include <QCommandLineParser>
 #include <QStringList>
+#include <QUrl>
 
 #include <cerrno>
 #include <cstring>
@@ -31,11 +34,21 @@ std::optional<QByteArray> CurrentFolder()
     return folder;
 }
 
+// A file manager's location: a file: or trash: URI.
+bool IsLocation(const char* argument)
+{
+    return std::strncmp(argument, "file:/", 6) == 0 || std::strncmp(argument, "trash:/", 7) == 0;
+}
+
 // An empty argument names no file: taken as relative it would be the working folder.
 PathArgument ArgumentOf(const char* path, const std::optional<QByteArray>& folder)
 {
     if (path[0] == '\0')
         return {QByteArray(), PathRefusal::Empty};
+    if (IsLocation(path)) {
+        const QByteArray local = LocalPathOf(QUrl::fromEncoded(path));
+        return local.isEmpty() ? PathArgument{QByteArray(path), PathRefusal::NotLocal} : PathArgument{local};
+    }
     if (path[0] == '/')
         return {QByteArray(path)};
     if (!folder)
@@ -77,8 +90,9 @@ CommandLine ReadCommandLine(int argc, char** argv)
     parser.addOption(version);
     parser.addOption(freeSpace);
     parser.addPositionalArgument(QStringLiteral("путь"),
-                                 QStringLiteral("Файл или папка, которые сразу окажутся в списке на уничтожение; "
-                                                "с --free-space — папка, свободное место под которой затереть."),
+                                 QStringLiteral("Файл или папка, которые сразу окажутся в списке на уничтожение: "
+                                                "путь, или адрес file: или trash: из файлового менеджера; с "
+                                                "--free-space — папка, свободное место под которой затереть."),
                                  QStringLiteral("[путь...]"));
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

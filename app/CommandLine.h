@@ -9,10 +9,13 @@
 
 namespace sorvex {
 
-// A path given on the command line.
+// A path given on the command line, or a file manager's location of a file
+// (see LocalPathOf).
 struct PathArgument {
     QByteArray path; // made absolute; as given when refused
-    PathRefusal refused = PathRefusal::None; // Empty, or Unresolvable: relative while the working folder cannot be read
+    // Empty; Unresolvable: relative while the working folder cannot be read;
+    // NotLocal: a location of nothing on this machine.
+    PathRefusal refused = PathRefusal::None;
 };
 
 // What the program was started to do.

@@ -7,8 +7,6 @@ set(SORVEX_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/sorvex)
 
 set(SORVEX_MAINTAINER "Sorvex developers <sorvex@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
-set(SORVEX_HOMEPAGE "https://sorvex.example.org"
-    CACHE STRING "Home page of Sorvex; software centres fetch the screenshots from <home page>/screenshots/")
 
 install(TARGETS sorvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A stripped install (cpack, `cmake --install --strip`) also drops the compilers'
@@ -53,7 +51,8 @@ install(FILES ${sorvex_actions}/sorvex-free-space-fma.desktop DESTINATION ${CMAK
 install(FILES ${sorvex_actions}/sorvex-free-space-thunar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/Thunar/sendto
         RENAME sorvex-free-space.desktop)
 
-# What software centres show.
+# What software centres show. Sorvex has no web address of its own: the
+# package and the metadata name no home page.
 configure_file(${PROJECT_SOURCE_DIR}/resources/sorvex.metainfo.xml.in
                ${PROJECT_BINARY_DIR}/org.example.sorvex.metainfo.xml @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/org.example.sorvex.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -100,7 +99,6 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "data may remain (copy-on-write, journals): from its report, with\n"
     "sorvex --free-space FOLDER, or with \"Затереть свободное место здесь\"\n"
     "on a folder.")
-set(CPACK_PACKAGE_HOMEPAGE_URL "${SORVEX_HOMEPAGE}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

@@ -3,6 +3,7 @@
 #include "engine/FolderWalk.h"
 #include "engine/FreeSpaceWipe.h"
 #include "engine/RunView.h"
+#include "engine/Trash.h"
 
 #include <algorithm>
 #include <functional>
@@ -37,11 +38,14 @@ void CShredder::Run(int method)
     report_ = {};
     otherNames_.clear();
     withdrawn_.clear();
+    leftToOthers_.clear();
     inHand_ = 0;
+    stopped_ = false;
     view_->ShowPreparing();
     BuildFileList();
     if (Stop) { // stopped or left while the folders were being read
         Stop = false;
+        view_->RunEnded({}, RunEnd::Stopped);
         return;
     }
     try {
@@ -62,14 +66,15 @@ void CShredder::Run(int method)
             return;
         }
     } catch (...) {
+        FinishTraces(); // the names of the files overwritten before it go all the same
         view_->ShowAllNow(); // the file the error is about
         ReportNotReached();
-        ShowReport(); // what remains, before the error that ended the run
+        ShowReport(RunEnd::Failed); // what remains, before the error that ended the run
         throw;
     }
     // A stop pressed in the method's last pump, after its last look at the flag.
     Stop = false;
-    ShowReport();
+    ShowReport(stopped_ ? RunEnd::Stopped : RunEnd::Finished);
 }
 
 void CShredder::WipeFreeSpace(const std::vector<std::string>& folders)
@@ -81,19 +86,26 @@ void CShredder::WipeFreeSpace(const std::vector<std::string>& folders)
     view_->ShowWipeReport(report);
 }
 
-void CShredder::ShowReport()
+void CShredder::ShowReport(RunEnd how)
 {
     SettleReport();
+    view_->RunEnded(report_, how);
     if (!report_.Empty())
         view_->ShowReport(report_);
 }
 
-// Takes the withdrawn names out of the report, in one sweep.
+// Takes the withdrawn names out of the report, in one sweep; those removed
+// count as destroyed.
 void CShredder::SettleReport()
 {
     if (withdrawn_.empty())
         return;
     std::sort(withdrawn_.begin(), withdrawn_.end());
+    std::sort(leftToOthers_.begin(), leftToOthers_.end()); // names waiting for their folder go later
+    for (const std::size_t item : withdrawn_) {
+        if (std::binary_search(leftToOthers_.begin(), leftToOthers_.end(), item))
+            ++report_.destroyed;
+    }
     std::size_t kept = 0;
     std::size_t next = 0;
     for (std::size_t i = 0; i < report_.items.size(); ++i) {
@@ -158,6 +170,7 @@ void CShredder::BuildFileList()
     listedFiles_.clear();
     systemFolders_.clear();
     ExpandedEntries expanded;
+    const TrashPlaces trash = TrashPlaces::OfThisUser();
     for (int i = 0; i < entries_->EntryCount(); ++i) {
         if (Stop)
             return;
@@ -171,7 +184,22 @@ void CShredder::BuildFileList()
         else
             AddListedFile(path, lookUp);
         expanded.Add(path, isFolder);
+        // An item of the Trash takes the Trash's note of where it came from
+        // along, right after it, as if listed there.
+        if (const std::string note = TrashNoteOf(path, trash); !note.empty() && IsPlainFile(note)) {
+            AddListedFile(note, expanded.MayHaveAdded(note));
+            expanded.Add(note, false);
+        }
     }
+}
+
+// Looked at from its folder, opened by its path like a listed file's.
+bool CShredder::IsPlainFile(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const Opened folder = fs_->OpenFolder(path.substr(0, slash + 1), false);
+    return folder.fd.IsOpen() &&
+           fs_->Inspect(folder.fd.Get(), std::string_view(path).substr(slash + 1)).kind == NodeKind::Regular;
 }
 
 // A listed file is reached from its folder by the path the user gave (links

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/DesktopCopies.h"
 #include "engine/PathList.h"
 #include "engine/Pattern.h"
 #include "engine/RunReport.h"
@@ -17,6 +18,7 @@ class EntrySource;
 class FolderPath;
 class LandingCheck;
 class RunView;
+enum class RunEnd;
 } // namespace sorvex
 
 // Method codes, as bound to the method page's radio buttons.
@@ -30,8 +32,9 @@ enum WipeMethod : int { MethodFast = 1, MethodBalanced = 2, MethodThorough = 3, 
 // it is still the file that was found there.
 //
 // Where it is: CShredder.cpp holds the run (Run), its report at the end, and
-// the expansion of the list (BuildFileList, and ScanFolder over the walk of
-// engine/FolderWalk.h). Methods.cpp holds the four methods, in the order a
+// the expansion of the list (BuildFileList, where an item of the Trash takes
+// the Trash's note of it along, engine/Trash.h; and ScanFolder over the walk
+// of engine/FolderWalk.h). Methods.cpp holds the four methods, in the order a
 // file meets them: reached again (Reach), opened, overwritten in passes,
 // removed; and the stop. FreeSpaceWipe.cpp holds the wipe of the free space.
 class CShredder {
@@ -87,10 +90,15 @@ private:
     };
 
     void AddListedFile(const std::string& path, bool lookUp);
+    bool IsPlainFile(const std::string& path);
     bool FirstTimeHere(sorvex::FileId folder);
     bool ListedOnItsOwn(sorvex::FileId folder, std::string_view name) const;
     Treatment Reach(std::size_t index, sorvex::FolderPath& folders, Reached& file);
-    Treatment Unreachable(std::string_view path, sorvex::Refusal why);
+    Treatment Unreachable(std::string_view path, sorvex::Refusal why, int error,
+                          sorvex::Remains refused = sorvex::Remains::SystemError);
+    [[noreturn]] void EndRun(const std::string& lead, std::string_view path, sorvex::Remains why, int error);
+    [[noreturn]] void CannotOpen(std::string_view path, sorvex::Remains why, int error);
+    [[noreturn]] void CannotWrite(std::string_view path, int error);
     void WipeInPasses(int passes, const sorvex::Block& pattern);
     bool OverwriteInPasses(std::string_view path, const Reached& file, sorvex::UniqueFd& open, int passes,
                            const sorvex::BlockRun& run);
@@ -98,14 +106,35 @@ private:
                      std::int64_t size);
     void StopSequence(sorvex::UniqueFd& open, std::string_view path, const Reached& file, sorvex::LandingCheck& landing,
                       bool firstPass, bool passEnded);
-    void RemoveName(std::string_view path, const Reached& file);
+    bool RemoveName(std::string_view path, const Reached& file);
+    // How a file counts among those destroyed, once its name is gone.
+    struct Tally {
+        enum Kind { Destroyed, NotDestroyed, LeftToOthers } kind = NotDestroyed;
+        std::size_t reportAt = 0; // LeftToOthers: where the report names it
+    };
+    Tally TallyOfFileInHand() const;
+    void CountDestroyed(bool removed, Tally tally);
     bool StopAfterFile();
     void ReportOtherHomes(std::string_view path, const Reached& file, int fd);
     void ReportNotReached();
     void WithdrawOtherNames(sorvex::FileId id);
     void SettleReport();
     void ClosingSteps();
-    void ShowReport();
+    void ShowReport(sorvex::RunEnd how);
+
+    // What goes with a file besides its content (Traces.cpp): its names,
+    // its attributes, the desktop's copies of it.
+    void StartTraces(int passes, const sorvex::Block& pattern);
+    void DestroyAttributes(std::string_view path, int fd);
+    void LetNameGo(std::size_t index, const Reached& file, sorvex::UniqueFd& open);
+    void RemoveWaitingNames(std::string_view folder);
+    void Settled(std::uint64_t device);
+    void TellMedium(std::string_view path, const Reached& file);
+    void NoteDestroyed(std::string_view path);
+    bool WriteOver(int fd);
+    void DestroyCopies();
+    void ForgetInRecentList();
+    void FinishTraces();
 
     sorvex::FileServices* fs_;
     sorvex::FreeSpaceServices* space_;
@@ -121,6 +150,13 @@ private:
     std::vector<std::size_t> withdrawn_;
     // The file of Files in hand: those after it are not reached if an error ends the run.
     std::size_t inHand_ = 0;
+    // The report's size when the file in hand was reached: the file counts as
+    // destroyed when its name goes and nothing of it was reported.
+    std::size_t reportedBefore_ = 0;
+    // Where in the report names stand that left their content to other names,
+    // each removed: destroyed too once the content's last name has been.
+    std::vector<std::size_t> leftToOthers_;
+    bool stopped_ = false;
     // What the list has reached so far, however it was spelt: the folders
     // read, and the files listed on their own by the folder they are in.
     std::unordered_set<sorvex::FileId, sorvex::FileIdHash> foldersRead_;
@@ -129,6 +165,31 @@ private:
     std::unordered_map<sorvex::FileId, bool, sorvex::FileIdHash> systemFolders_;
     // The file system of the base last opened by Reach.
     sorvex::FileSystemInfo baseFileSystem_;
+
+    // The run's passes and pattern, for what is destroyed besides the files.
+    int passes_ = 0;
+    sorvex::Block pattern_{};
+    sorvex::BlockRun run_;
+    // Names of overwritten files that wait for the last file of their folder
+    // in Files (see FileSystemInfo::namesTogether), by the folder's path.
+    struct Waiting {
+        std::size_t index = 0;
+        sorvex::FileId id;
+        sorvex::UniqueFd open; // a few stay open: a large file's space is freed on a thread when closed
+        Tally tally;
+    };
+    struct WaitingFolder {
+        sorvex::UniqueFd folder;
+        std::vector<Waiting> names;
+    };
+    std::unordered_map<std::string_view, WaitingFolder> waiting_;
+    std::size_t held_ = 0; // open descriptors among waiting_
+    std::vector<bool> lastOfFolder_; // by index in Files
+    // Folders whose names went since the last flush on their device, by device.
+    std::vector<std::pair<std::uint64_t, sorvex::UniqueFd>> unsettled_;
+    std::unordered_set<std::uint64_t> mediaTold_; // devices whose medium the report has told of
+    sorvex::DesktopCopies desktop_;
+    std::vector<sorvex::DesktopCopies::Copy> copies_;
 };
 
 extern CShredder Shredder;

@@ -4,15 +4,9 @@
 
 namespace sorvex {
 
-void FolderPath::Clear()
-{
-    levels_.clear();
-    open_ = 0;
-}
-
 FolderPath::Borrowed FolderPath::OpenBase(const std::string& path, bool listed)
 {
-    Clear();
+    levels_.clear();
     base_ = path;
     listed_ = listed;
     return Push({}, fs_.OpenFolder(path, listed));
@@ -26,23 +20,50 @@ bool FolderPath::IsAt(std::string_view base, bool listed) const
 FolderPath::Borrowed FolderPath::Push(std::string_view name, Opened opened)
 {
     if (!opened.fd.IsOpen())
-        return {-1, opened.why};
+        return {-1, opened.why, opened.error};
     const int fd = opened.fd.Get();
     levels_.push_back({std::string(name), fs_.IdOf(fd), 0, std::move(opened.fd)});
-    ++open_;
     KeepFewOpen();
     return {fd};
 }
 
-// Lets go of the shallowest descriptors but the base's and the deepest's.
+// The gap between two kept folders above the window: the smallest power of
+// two that leaves at most Anchors of them above deepest. A power of two, so
+// that the folders kept at one depth are kept at any shallower one too.
+std::size_t FolderPath::Stride(std::size_t deepest)
+{
+    std::size_t stride = 1;
+    while (deepest / stride > Anchors)
+        stride *= 2;
+    return stride;
+}
+
+bool FolderPath::Keeps(std::size_t level) const
+{
+    const std::size_t deepest = levels_.size() - 1;
+    return level == 0 || level + Window > deepest || level % Stride(deepest) == 0;
+}
+
+void FolderPath::LetGoUnlessKept(std::size_t level)
+{
+    if (!Keeps(level))
+        levels_[level].fd.Reset();
+}
+
+// A folder just went one deeper: the one that left the window goes, and when
+// the stride has doubled, every other folder kept above the window goes too.
+// Going up lets nothing go: what was kept deeper down is kept higher up.
 void FolderPath::KeepFewOpen()
 {
-    for (std::size_t i = 1; open_ > MaxOpen && i + 1 < levels_.size(); ++i) {
-        if (levels_[i].fd.IsOpen()) {
-            levels_[i].fd.Reset();
-            --open_;
-        }
-    }
+    const std::size_t deepest = levels_.size() - 1;
+    if (deepest < Window)
+        return;
+    LetGoUnlessKept(deepest - Window);
+    const std::size_t stride = Stride(deepest);
+    if (stride == Stride(deepest - 1))
+        return;
+    for (std::size_t level = stride / 2; level + Window <= deepest; level += stride)
+        LetGoUnlessKept(level);
 }
 
 bool FolderPath::OnDeepestMount(const Node& node)
@@ -55,31 +76,31 @@ bool FolderPath::OnDeepestMount(const Node& node)
     return node.id.dev == deepest.id.dev;
 }
 
-Refusal FolderPath::Reopen(std::size_t level)
+// Opens the deepest folder again from the nearest open one above it (the
+// base is never let go of), keeping only what the chain keeps on the way:
+// never more than one descriptor beyond them.
+FolderPath::Borrowed FolderPath::Reopen()
 {
-    std::size_t from = level;
+    const std::size_t deepest = levels_.size() - 1;
+    std::size_t from = deepest;
     while (!levels_[from].fd.IsOpen())
-        --from; // the base is always open
-    for (std::size_t i = from + 1; i <= level; ++i) {
-        Opened opened = fs_.OpenSubfolder(levels_[i - 1].fd.Get(), levels_[i].name);
+        --from;
+    for (std::size_t level = from + 1; level <= deepest; ++level) {
+        Opened opened = fs_.OpenSubfolder(levels_[level - 1].fd.Get(), levels_[level].name);
+        LetGoUnlessKept(level - 1);
         if (!opened.fd.IsOpen())
-            return opened.why;
-        if (!(fs_.IdOf(opened.fd.Get()) == levels_[i].id))
-            return Refusal::Changed;
-        levels_[i].fd = std::move(opened.fd);
-        ++open_;
+            return {-1, opened.why, opened.error};
+        if (!(fs_.IdOf(opened.fd.Get()) == levels_[level].id))
+            return {-1, Refusal::Changed};
+        levels_[level].fd = std::move(opened.fd);
     }
-    KeepFewOpen();
-    return Refusal::None;
+    return {levels_.back().fd.Get()};
 }
 
 FolderPath::Borrowed FolderPath::Deepest()
 {
-    if (!levels_.back().fd.IsOpen()) {
-        const Refusal why = Reopen(levels_.size() - 1);
-        if (why != Refusal::None)
-            return {-1, why};
-    }
+    if (!levels_.back().fd.IsOpen())
+        return Reopen();
     return {levels_.back().fd.Get()};
 }
 
@@ -93,8 +114,6 @@ FolderPath::Borrowed FolderPath::Down(std::string_view name)
 
 void FolderPath::Up()
 {
-    if (levels_.back().fd.IsOpen())
-        --open_;
     levels_.pop_back();
 }
 

@@ -5,14 +5,14 @@
 namespace sorvex {
 
 FolderWalk::FolderWalk(FileServices& fs, std::string folder, std::function<bool()> betweenBatches)
-    : fs_(fs), path_(fs), betweenBatches_(std::move(betweenBatches)), base_(std::move(folder))
+    : fs_(fs), path_(fs), betweenBatches_(std::move(betweenBatches)), folder_(std::move(folder))
 {}
 
 const FolderWalk::Item& FolderWalk::Next()
 {
     if (!started_) {
         started_ = true;
-        return Enter(base_, path_.OpenBase(base_, true), true);
+        return Enter(path_.OpenBase(folder_, true), true);
     }
     if (unread_)
         return Read();
@@ -26,9 +26,9 @@ const FolderWalk::Item& FolderWalk::Next()
             return Say(Step::Left, frame);
         }
         if (isFolder) {
-            std::string child = frame.folder;
-            child.append(name).push_back('/');
-            return Enter(std::move(child), path_.Down(name), false);
+            folder_.resize(frame.length);
+            folder_.append(name).push_back('/');
+            return Enter(path_.Down(name), false);
         }
         // The step taken most, so only what a file changes is set: a file
         // after a file is in the same folder (a Folder or Left step comes
@@ -45,25 +45,25 @@ const FolderWalk::Item& FolderWalk::Next()
 
 const FolderWalk::Item& FolderWalk::Say(Step step, const Frame& frame, Refusal why)
 {
-    item_ = {.step = step, .folder = frame.folder, .folderId = frame.id, .why = why, .listed = depth_ <= 1};
+    const std::string_view folder = std::string_view(folder_).substr(0, frame.length);
+    item_ = {.step = step, .folder = folder, .folderId = frame.id, .why = why, .listed = depth_ <= 1};
     return item_;
 }
 
-// A folder just opened (or refused) becomes the deepest frame.
-const FolderWalk::Item& FolderWalk::Enter(std::string folder, FolderPath::Borrowed opened, bool listed)
+// The folder folder_ names, just opened (or refused), becomes the deepest frame.
+const FolderWalk::Item& FolderWalk::Enter(FolderPath::Borrowed opened, bool listed)
 {
     if (opened.fd < 0) {
-        refused_ = std::move(folder);
-        item_ = {.step = Step::Refused, .folder = refused_, .why = opened.why, .listed = listed};
+        item_ = {.step = Step::Refused, .folder = folder_, .why = opened.why, .listed = listed};
         return item_;
     }
     if (frames_.size() == depth_)
         frames_.emplace_back();
     Frame& frame = frames_[depth_++];
-    frame.folder = std::move(folder);
+    frame.length = folder_.size();
     frame.id = path_.DeepestId();
     unread_ = true;
-    item_ = {.step = Step::Folder, .folder = frame.folder, .folderId = frame.id, .fd = opened.fd, .listed = listed};
+    item_ = {.step = Step::Folder, .folder = folder_, .folderId = frame.id, .fd = opened.fd, .listed = listed};
     return item_;
 }
 

@@ -51,24 +51,27 @@ public:
     bool NamesRepeated() const { return namesRepeated_; }
 
 private:
+    // A folder being read. Its path is the first length bytes of folder_:
+    // the paths of all the folders on the way down share one string, so a
+    // deep tree costs memory in proportion to its depth, not to its square.
     struct Frame {
-        std::string folder;
+        std::size_t length = 0;
         FileId id;
         FolderListing entries;
     };
     const Item& Read();
-    const Item& Enter(std::string folder, FolderPath::Borrowed opened, bool listed);
+    const Item& Enter(FolderPath::Borrowed opened, bool listed);
     const Item& Say(Step step, const Frame& frame, Refusal why = Refusal::None);
     void Leave();
 
     FileServices& fs_;
     FolderPath path_;
     std::function<bool()> betweenBatches_;
-    std::string base_;
+    // The path of the folder entered last, ending in "/"; the frames' paths are its beginnings.
+    std::string folder_;
     std::vector<Frame> frames_; // kept for the folders below, once made
     std::size_t depth_ = 0; // frames in use
     Item item_; // the step given last
-    std::string refused_; // the folder of the last Refused step
     bool started_ = false;
     bool unread_ = false; // the deepest frame's entries are still to be read
     bool namesRepeated_ = false;

@@ -12,14 +12,18 @@ namespace sorvex {
 
 // One line per reason: what a run leaves in blocks it has given back to the
 // file system is in the free space; what still belongs to a file is not.
-bool WipeReaches(Remains why)
+WipeReach WipeReaches(Remains why)
 {
     switch (why) {
     case Remains::NotInPlace: // the old blocks went free with the file (shared ones stay)
     case Remains::NotChecked: // wherever the overwrite went, the old blocks are free now
     case Remains::Stopped: // the unwritten part went free with the file
     case Remains::Journalled: // the journal is written over from end to end
-        return true;
+        return WipeReach::FolderOfPath;
+    case Remains::NamesInFolderBlocks: // the blocks a folder gave back, and the journal (not those it holds)
+    case Remains::NamesInCopies: // the older copies of the records are free metadata space
+    case Remains::AttributesKept: // freed records and blocks, and the journal
+        return WipeReach::MountPoint;
     case Remains::OtherNames: // the content is another name's
     case Remains::FolderUnreadable: // its files were never reached
     case Remains::NotDeleted: // the file is still there
@@ -30,17 +34,26 @@ bool WipeReaches(Remains why)
     case Remains::LowerLayer: // a lower layer is no free space
     case Remains::Swapped: // swap is no file system's free space
     case Remains::NotReached: // the file is still there
-        return false;
+    case Remains::ReadOnlyFileSystem: // the file is still there
+    case Remains::WriteProtected: // the file is still there
+    case Remains::InUse: // the file is still there
+    case Remains::NoWritePermission: // the file is still there
+    case Remains::SystemError: // the file is still there
+    case Remains::Flash: // cells the controller set aside: no write reaches them
+    case Remains::DesktopCopy: // the thumbnail or the list is still there
+        return WipeReach::No;
     }
-    return false;
+    return WipeReach::No;
 }
 
 std::vector<std::string> FoldersToWipe(const RunReport& report)
 {
     std::vector<std::string> folders;
     for (const RunReport::Item& item : report.items) {
-        const std::string folder = item.path.substr(0, item.path.rfind('/') + 1);
-        if (WipeReaches(item.why) && std::find(folders.begin(), folders.end(), folder) == folders.end())
+        const WipeReach reach = WipeReaches(item.why);
+        const std::string folder = reach == WipeReach::MountPoint ? item.path + (item.path.ends_with('/') ? "" : "/")
+                                                                  : item.path.substr(0, item.path.rfind('/') + 1);
+        if (reach != WipeReach::No && std::find(folders.begin(), folders.end(), folder) == folders.end())
             folders.push_back(folder);
     }
     return folders;
@@ -324,7 +337,7 @@ void FreeSpaceWipe::ReleaseSlice(int work)
     (void)space_.SyncAll(work);
 }
 
-// Empty files with long names of noise, in folders of their own, until the
+// Small files with long names of noise, in folders of their own, until the
 // file system takes no more (of inodes, of folder blocks, of metadata) or the
 // names eat into the reserve. Where names take no data space (btrfs keeps
 // them apart, and shows the slice given back only after a while) the room
@@ -338,6 +351,7 @@ SpaceFault FreeSpaceWipe::FillNames(int work, FileSystem& fs)
     int folders = 0;
     int inFolder = NamesPerFolder;
     int clashes = 0;
+    bool roomForData = room.available > keep_;
     while (!stop_) {
         if (inFolder == NamesPerFolder) {
             const SpaceFault made = NextNamesFolder(work, folders++);
@@ -346,7 +360,8 @@ SpaceFault FreeSpaceWipe::FillNames(int work, FileSystem& fs)
             inFolder = 0;
         }
         noise_.Name(name);
-        const SpaceFault made = space_.MakeName(namesFolder_.Get(), name);
+        const bool withData = roomForData && fs.names < SmallFiles;
+        const SpaceFault made = MakeSmallFile(namesFolder_.Get(), name, withData, fs);
         if (made == SpaceFault::Exists && ++clashes < 64)
             continue;
         if (made == SpaceFault::Full || made == SpaceFault::Exists) {
@@ -366,10 +381,29 @@ SpaceFault FreeSpaceWipe::FillNames(int work, FileSystem& fs)
             const std::int64_t available = space_.RoomOf(work).available;
             if (available <= keep_ && available < room.available)
                 return SpaceFault::None;
+            roomForData = available > keep_;
             view_.Pump();
         }
     }
     return SpaceFault::None;
+}
+
+// A name, with SmallFileBytes of noise for the first SmallFiles while there is
+// room above the reserve: each small file is given a block of its own, and
+// the allocators give small requests the small free stretches a large file
+// passes over (btrfs keeps them inside its metadata). The names after them
+// are empty, so that what is left goes to inodes and folder blocks. The
+// noise reaches the medium with the commit that follows the names.
+SpaceFault FreeSpaceWipe::MakeSmallFile(int folder, const std::string& name, bool withData, FileSystem& fs)
+{
+    if (!withData)
+        return space_.MakeName(folder, name);
+    Made made = space_.MakeFile(folder, name);
+    if (!made.fd.IsOpen())
+        return made.fault;
+    const Filled filled = space_.Fill(made.fd.Get(), noise_.Chunk(), SmallFileBytes, 0);
+    fs.bytes += filled.written;
+    return filled.fault == SpaceFault::Full ? SpaceFault::None : filled.fault; // a name all the same
 }
 
 SpaceFault FreeSpaceWipe::NextNamesFolder(int work, int index)

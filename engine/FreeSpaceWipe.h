@@ -14,11 +14,13 @@ namespace sorvex {
 
 class RunView;
 
-// Whether writing over the free space of the file system that held a path
-// reaches what a run left of it for this reason.
-bool WipeReaches(Remains why);
-// The folders whose file systems hold what a wipe reaches of the report: the
-// folder of each such path, each once, in the report's order.
+// Whether writing over the free space of a file system reaches what a run
+// left for this reason, and of which file system: the one the path's folder
+// is on, or the one mounted at the path (a reason said once per file system).
+enum class WipeReach { No, FolderOfPath, MountPoint };
+WipeReach WipeReaches(Remains why);
+// The folders whose file systems hold what a wipe reaches of the report,
+// each once, in the report's order.
 std::vector<std::string> FoldersToWipe(const RunReport& report);
 
 // Writes over the free space of the file systems that hold the folders
@@ -47,6 +49,8 @@ public:
     static constexpr std::int64_t LeastSliceBytes = std::int64_t{64} << 20;
     static constexpr std::int64_t SliceFileBytes = std::int64_t{32} << 20;
     static constexpr int NamesPerFolder = 65536;
+    static constexpr std::size_t SmallFileBytes = 2048; // inline on btrfs, a block elsewhere
+    static constexpr std::int64_t SmallFiles = 4096; // names with noise, before the empty ones
     // Names whose inodes are written again and again to turn the journal over.
     static constexpr std::size_t PoolNames = 16384;
     static constexpr int MaxRounds = 4096;
@@ -60,6 +64,7 @@ private:
     bool FlushData();
     void ReleaseSlice(int work);
     SpaceFault FillNames(int work, FileSystem& fs);
+    SpaceFault MakeSmallFile(int folder, const std::string& name, bool withData, FileSystem& fs);
     SpaceFault NextNamesFolder(int work, int index);
     bool TurnJournal(int work, const Journal& start);
     bool Pumped(); // pumps; true when "Стоп" or "Выход" was pressed

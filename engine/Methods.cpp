@@ -8,22 +8,48 @@
 #include "engine/WriteOut.h"
 
 #include <algorithm>
+#include <cerrno>
 
 using namespace sorvex;
 
 namespace {
 
-[[noreturn]] void CannotOpen(std::string_view path)
+// Why a file could not be opened for writing, as the report says it.
+Remains RefusedBecause(Refusal why)
 {
-    throw Error("Cannot open file " + std::string(path));
-}
-
-[[noreturn]] void CannotWrite(std::string_view path)
-{
-    throw Error("Cannot write file " + std::string(path));
+    switch (why) {
+    case Refusal::ReadOnly:
+        return Remains::ReadOnlyFileSystem;
+    case Refusal::Protected:
+        return Remains::WriteProtected;
+    case Refusal::Busy:
+        return Remains::InUse;
+    case Refusal::Denied:
+        return Remains::NoWritePermission;
+    default:
+        return Remains::SystemError;
+    }
 }
 
 } // namespace
+
+// The file in hand ends the run: the report shown before the error lists it
+// with why, the error names it.
+void CShredder::EndRun(const std::string& lead, std::string_view path, Remains why, int error)
+{
+    report_.Add(path, why, error);
+    throw Error(lead, path);
+}
+
+void CShredder::CannotOpen(std::string_view path, Remains why, int error)
+{
+    EndRun("Cannot open file ", path, why, error);
+}
+
+void CShredder::CannotWrite(std::string_view path, int error)
+{
+    EndRun("Cannot write file ", path, Remains::SystemError, error);
+}
 
 // One pass of the character "0", as the other methods make theirs: the file
 // cannot be read back from the medium once its name is gone.
@@ -49,11 +75,12 @@ void CShredder::WipeDoD()
 
 void CShredder::WipeInPasses(int passes, const Block& pattern)
 {
-    const BlockRun run = RunOf(pattern, runBlocks_);
+    StartTraces(passes, pattern);
     FolderPath folders(*fs_);
     view_->SetRange(Bar::Overall, 0, static_cast<std::int64_t>(Files.Count()));
     for (std::size_t i = 0; i < Files.Count(); ++i) {
         inHand_ = i;
+        reportedBefore_ = report_.items.size();
         const std::string_view path = Files[i];
         view_->ShowPath(path);
         Reached file;
@@ -64,19 +91,23 @@ void CShredder::WipeInPasses(int passes, const Block& pattern)
             Opened opened = fs_->OpenForWriting(file.folder, file.name, file.id);
             open = std::move(opened.fd);
             if (!open.IsOpen()) {
-                Unreachable(path, opened.why); // left alone after all, and reported
+                Unreachable(path, opened.why, opened.error, RefusedBecause(opened.why));
             } else {
                 ReportOtherHomes(path, file, open.Get());
-                if (!OverwriteInPasses(path, file, open, passes, run))
+                DestroyAttributes(path, open.Get());
+                if (!OverwriteInPasses(path, file, open, passes, run_))
                     return; // stopped: the stop sequence has ended the method
                 WithdrawOtherNames(file.id);
+                NoteDestroyed(path);
             }
         }
         view_->Step(Bar::Overall);
         view_->Pump();
         if (treatment == Treatment::NameOnly || open.IsOpen())
-            RemoveName(path, file);
+            LetNameGo(i, file, open);
         open.Reset();
+        if (lastOfFolder_[i])
+            RemoveWaitingNames(path.substr(0, path.rfind('/') + 1));
         if (StopAfterFile())
             return;
     }
@@ -96,7 +127,7 @@ CShredder::Treatment CShredder::Reach(std::size_t index, FolderPath& folders, Re
     if (!folders.IsAt(basePath, base.listedFolder)) { // the same base as the file before, mostly
         const FolderPath::Borrowed opened = folders.OpenBase(std::string(basePath), base.listedFolder);
         if (opened.fd < 0)
-            return Unreachable(path, opened.why);
+            return Unreachable(path, opened.why, opened.error);
         baseFileSystem_ = fs_->FileSystemOf(opened.fd);
     }
     if (baseFileSystem_.system) {
@@ -107,14 +138,14 @@ CShredder::Treatment CShredder::Reach(std::size_t index, FolderPath& folders, Re
     const std::size_t nameAt = below.rfind('/') + 1; // 0 where there is none
     const FolderPath::Borrowed folder = folders.GoTo(below.substr(0, nameAt));
     if (folder.fd < 0)
-        return Unreachable(path, folder.why);
+        return Unreachable(path, folder.why, folder.error);
     file.folder = folder.fd;
     file.name = below.substr(nameAt);
     file.id = Files.IdOf(index);
     file.inPlace = baseFileSystem_.overwritesInPlace;
     const Node node = fs_->Inspect(file.folder, file.name);
-    if (node.kind == NodeKind::Missing)
-        CannotOpen(path);
+    if (node.kind == NodeKind::Missing || node.kind == NodeKind::Unknown)
+        CannotOpen(path, Remains::SystemError, node.error);
     Remains skip = Remains::Changed;
     if (node.kind != NodeKind::Folder && !folders.OnDeepestMount(node))
         skip = Remains::OtherFileSystem; // a file mounted over this name
@@ -134,15 +165,16 @@ CShredder::Treatment CShredder::Reach(std::size_t index, FolderPath& folders, Re
 }
 
 // A folder on the way that is gone, or a file that cannot be opened, ends the
-// run with the error; one that is no longer what was found is left alone.
-CShredder::Treatment CShredder::Unreachable(std::string_view path, Refusal why)
+// run with the error, and the report says why (refused: what the file's own
+// refusal means); one that is no longer what was found is left alone.
+CShredder::Treatment CShredder::Unreachable(std::string_view path, Refusal why, int error, Remains refused)
 {
     if (why == Refusal::Changed)
         report_.Add(path, Remains::Changed);
     else if (why == Refusal::OtherMount)
         report_.Add(path, Remains::OtherFileSystem);
     else
-        CannotOpen(path);
+        CannotOpen(path, refused, error);
     return Treatment::Skip;
 }
 
@@ -186,7 +218,7 @@ bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, Un
     for (int pass = 0; pass < passes; ++pass) {
         const std::int64_t size = fs_->Size(fd);
         if (size < 0)
-            CannotWrite(path);
+            CannotWrite(path, errno);
         if (pass == 0)
             landing.Begin(*fs_, fd, size, file.inPlace);
         const std::int64_t blocks = size / BlockSize + 1;
@@ -215,7 +247,9 @@ bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, Un
         if (blocks > done)
             view_->Step(Bar::File, blocks - done);
         if (!fs_->Flush(fd))
-            CannotWrite(path);
+            CannotWrite(path, errno);
+        if (!unsettled_.empty())
+            Settled(file.id.dev);
         landing.AfterPass(*fs_, fd);
     }
     ReportLanding(report_, path, landing);
@@ -232,14 +266,17 @@ void CShredder::WriteBlocks(std::string_view path, int fd, const BlockRun& run, 
     const std::int64_t offset = first * BlockSize;
     const std::int64_t bytes = count * BlockSize;
     std::int64_t done = 0;
+    int error = 0;
     while (done < bytes) {
         const long written = fs_->Write(fd, run.data() + done, static_cast<std::size_t>(bytes - done), offset + done);
-        if (written <= 0)
+        if (written <= 0) {
+            error = written < 0 ? errno : ENOSPC; // nothing written, nothing said: the medium is full
             break;
+        }
         done += written;
     }
     if (done < bytes && offset + done < size)
-        CannotWrite(path);
+        CannotWrite(path, error);
 }
 
 // Ends the method at once: the file in hand is deleted as it stands. Its name
@@ -258,19 +295,52 @@ void CShredder::StopSequence(UniqueFd& open, std::string_view path, const Reache
     if (fs_->Flush(open.Get()) && passEnded)
         landing.AfterPass(*fs_, open.Get());
     const bool partlyWritten = firstPass && !passEnded;
-    RemoveName(path, file);
+    TellMedium(path, file);
+    const bool removed = RemoveName(path, file);
     open.Reset();
+    NoteDestroyed(path);
     if (partlyWritten)
         report_.Add(path, Remains::Stopped);
     else
         ReportLanding(report_, path, landing);
+    CountDestroyed(removed, TallyOfFileInHand());
+    stopped_ = true;
     ClosingSteps();
 }
 
-void CShredder::RemoveName(std::string_view path, const Reached& file)
+bool CShredder::RemoveName(std::string_view path, const Reached& file)
 {
-    if (!fs_->Remove(file.folder, file.name, file.id))
-        report_.Add(path, Remains::NotDeleted);
+    if (fs_->Remove(file.folder, file.name, file.id))
+        return true;
+    report_.Add(path, Remains::NotDeleted);
+    return false;
+}
+
+// How the file in hand counts among those destroyed once its name is gone,
+// from all that was reported of it: what is said of its medium or its
+// attributes does not take it off the count.
+CShredder::Tally CShredder::TallyOfFileInHand() const
+{
+    Tally tally{Tally::Destroyed, 0};
+    for (std::size_t i = reportedBefore_; i < report_.items.size(); ++i) {
+        const Remains why = report_.items[i].why;
+        if (AboutTheMedium(why) || why == Remains::AttributesKept)
+            continue;
+        if (tally.kind != Tally::Destroyed || why != Remains::OtherNames)
+            return {Tally::NotDestroyed, 0};
+        tally = {Tally::LeftToOthers, i};
+    }
+    return tally;
+}
+
+void CShredder::CountDestroyed(bool removed, Tally tally)
+{
+    if (!removed)
+        return;
+    if (tally.kind == Tally::Destroyed)
+        ++report_.destroyed;
+    else if (tally.kind == Tally::LeftToOthers)
+        leftToOthers_.push_back(tally.reportAt);
 }
 
 // The file's last name has been handled in full course: the names reported
@@ -285,12 +355,14 @@ void CShredder::WithdrawOtherNames(FileId id)
 }
 
 // "Стоп" and "Выход" are answered before the next file is touched: the
-// file just handled is gone, the rest keep their names and their bytes.
+// files handled are gone, names waiting for their folder too (ClosingSteps),
+// the rest keep their names and their bytes.
 bool CShredder::StopAfterFile()
 {
     if (!Stop)
         return false;
     Stop = false;
+    stopped_ = true;
     view_->Fill(Bar::Overall);
     ClosingSteps();
     return true;
@@ -298,6 +370,7 @@ bool CShredder::StopAfterFile()
 
 void CShredder::ClosingSteps()
 {
+    FinishTraces();
     Files.Clear();
     view_->ClosingSteps();
 }

@@ -25,6 +25,10 @@ protected:
 
 enum class Bar { File, Overall };
 
+// How a run ended: all its files handled, stopped ("Стоп" or "Выход"), or
+// ended by an error, which is shown after the report.
+enum class RunEnd { Finished, Stopped, Failed };
+
 // What a run shows while it goes on, and the pump that keeps the program
 // answering meanwhile: the progress page.
 class RunView {
@@ -43,6 +47,9 @@ public:
     virtual void Pump() = 0;
     // Shows at once all that changed: the run has ended where it stood.
     virtual void ShowAllNow() = 0;
+    // The run has ended, with what it destroyed and what it reports: said
+    // once at every end, before the report is shown.
+    virtual void RunEnded(const RunReport& report, RunEnd how) = 0;
     // Tells the user, after the closing steps, what the run could not destroy for certain.
     virtual void ShowReport(const RunReport& report) = 0;
     // Tells, after the closing steps of a wipe of the free space, what it did.

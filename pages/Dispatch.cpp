@@ -3,6 +3,7 @@
 #include "engine/Error.h"
 #include "pages/ErrorBox.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace sorvex {
@@ -13,6 +14,9 @@ bool Dispatch(const std::function<void()>& handler) noexcept
         handler();
         return true;
     } catch (const SilentAbort&) {
+    } catch (const Error& error) {
+        const std::string_view path = error.Path();
+        ShowErrorBox(QString::fromUtf8(error.Lead()), QByteArray(path.data(), static_cast<qsizetype>(path.size())));
     } catch (const std::exception& error) {
         ShowErrorBox(QString::fromUtf8(error.what()));
     } catch (...) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace sorvex {
@@ -10,5 +11,9 @@ QString ErrorBoxText(const QString& message);
 
 // The modal error box: application title, message, error icon.
 void ShowErrorBox(const QString& message);
+// The same for a message about a file, lead followed by its path (raw bytes):
+// a path too wide for the screen is shown with its middle left out, and whole
+// in the box's details.
+void ShowErrorBox(const QString& lead, const QByteArray& path);
 
 } // namespace sorvex

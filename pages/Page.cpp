@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QTimer>
 #include <QWindow>
 
@@ -16,6 +17,18 @@ Page::Page(QPoint designPosition, Frame frame) : frame_(frame)
     move(designPosition);
     if (frame == Frame::Dialog)
         setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+}
+
+// "Удаление файлов" and "Сейчас идёт процесс удаления файлов." read as two sentences.
+void Page::DescribeBy(std::initializer_list<const QLabel*> header)
+{
+    QString description;
+    for (const QLabel* label : header) {
+        if (!description.isEmpty())
+            description += description.back().isPunct() ? u" " : u". ";
+        description += label->text().trimmed();
+    }
+    setAccessibleDescription(description);
 }
 
 // Told before the window is mapped, where a window manager reads it.

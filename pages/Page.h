@@ -3,6 +3,10 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <initializer_list>
+
+class QLabel;
+
 namespace sorvex {
 
 // What every page of the wizard shares: the place it has on the screen until
@@ -21,6 +25,8 @@ public:
     virtual void Button1Click() = 0;
 
 protected:
+    // A screen reader describes the page's window by its header, these labels' texts.
+    void DescribeBy(std::initializer_list<const QLabel*> header);
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

@@ -1,5 +1,6 @@
 #include "pages/ProgressBar.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 #include <algorithm>
@@ -68,7 +69,7 @@ void ProgressBar::PositionChanged()
             if (paced_)
                 repaintDue_ = true;
             else
-                update();
+                Repaint();
         }
     }
     // The first position whose painted step is greater than this one's.
@@ -86,8 +87,17 @@ void ProgressBar::PositionChanged()
 void ProgressBar::Present()
 {
     if (repaintDue_)
-        update();
+        Repaint();
     repaintDue_ = false;
+}
+
+void ProgressBar::Repaint()
+{
+    update();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, Percent());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QSize ProgressBar::sizeHint() const

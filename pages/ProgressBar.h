@@ -40,6 +40,8 @@ public:
     static constexpr int Resolution = 4096;
     // The step that is painted now, 0 to Resolution.
     int PaintedStep() const { return painted_; }
+    // The same, as a screen reader reads it: 0 to 100.
+    double Percent() const { return painted_ * 100.0 / Resolution; }
 
     QSize sizeHint() const override;
 
@@ -48,6 +50,7 @@ protected:
 
 private:
     void PositionChanged();
+    void Repaint(); // and tells a screen reader of the new value
     int StepOf(std::int64_t position) const;
     static constexpr int EmptyLook = -1;
     static constexpr int FullLook = -2;

@@ -19,7 +19,7 @@ QByteArray EntryShownAs(const QByteArray& folder, const QString& name)
     QByteArray found;
     int matches = 0;
     while (const dirent* entry = ::readdir(dir)) {
-        if (CaptionOf(QByteArray(entry->d_name)) == name && ++matches == 1)
+        if (TextOf(QByteArray(entry->d_name)) == name && ++matches == 1)
             found = entry->d_name;
     }
     ::closedir(dir);
@@ -28,9 +28,38 @@ QByteArray EntryShownAs(const QByteArray& folder, const QString& name)
 
 } // namespace
 
-QString CaptionOf(const QByteArray& path)
+// Controls (C0, DEL, C1) and the marks that turn or break text: U+061C,
+// U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069, U+2028, U+2029.
+static bool BreaksText(char16_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029;
+}
+
+QString TextOf(const QByteArray& path)
 {
     return QFile::decodeName(path);
+}
+
+QString Escaped(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (!BreaksText(code))
+            shown += c;
+        else if (code < 0x100)
+            shown += QStringLiteral("\\x") + QString::number(code, 16).toUpper().rightJustified(2, u'0');
+        else
+            shown += QStringLiteral("\\u") + QString::number(code, 16).toUpper().rightJustified(4, u'0');
+    }
+    return shown;
+}
+
+QString CaptionOf(const QByteArray& path)
+{
+    return Escaped(TextOf(path));
 }
 
 bool PathExists(const QByteArray& path)

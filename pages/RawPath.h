@@ -11,8 +11,17 @@ namespace sorvex {
 // text. Where no such single name exists, the text's own bytes are the answer.
 QByteArray RawPathOf(const QString& path);
 
-// The text a path shows as: its bytes read as UTF-8, a byte that is not shown
-// by a replacement character.
+// The text a path's bytes read as: UTF-8, a byte that is not valid there as a
+// replacement character. What the dialogs hand back; never shown as it is.
+QString TextOf(const QByteArray& path);
+
+// The text with every character that could break or turn a line written out
+// as an escape: controls as "\xNN" (a newline as "\x0A"), bidirectional
+// marks and line separators as "\uNNNN" (U+202E as "\u202E").
+QString Escaped(const QString& text);
+
+// The text a path shows as, everywhere: its text, escaped. Only ever shown:
+// the bytes go to the kernel, never a caption.
 QString CaptionOf(const QByteArray& path);
 
 // lstat of the bytes: the path names something (a dangling link too).

@@ -22,6 +22,8 @@ QString RefusalText(PathRefusal why)
         return QStringLiteral("относительный путь, а текущую папку не удалось прочитать");
     case PathRefusal::Root:
         return QStringLiteral("корневая папка системы: её уничтожить нельзя");
+    case PathRefusal::NotLocal:
+        return QStringLiteral("адрес не называет файла на этом компьютере");
     case PathRefusal::NotAFolder:
         return QStringLiteral("не папка: свободное место затирается из папки");
     }

@@ -17,6 +17,7 @@ enum class PathRefusal {
     Empty, // an empty argument: it names no file
     Unresolvable, // relative, while the working folder cannot be read
     Root, // the system's root folder, under any spelling
+    NotLocal, // a location (file: or trash: URI) of nothing on this machine
     NotAFolder, // named for a wipe of the free space, which works in a folder
 };
 

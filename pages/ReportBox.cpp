@@ -7,11 +7,26 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <cstring>
 #include <map>
+#include <utility>
 
 namespace sorvex {
 
-QString ReasonText(Remains why)
+namespace {
+
+// The system's own words for an error number, in the user's language where
+// the C library has them.
+QString SystemMessage(int error)
+{
+    if (error == 0)
+        return QStringLiteral("неизвестная ошибка");
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+QString ReasonText(Remains why, int error)
 {
     switch (why) {
     case Remains::NotInPlace:
@@ -44,19 +59,47 @@ QString ReasonText(Remains why)
                               "попасть в раздел подкачки");
     case Remains::NotReached:
         return QStringLiteral("не обработан: работа прервана ошибкой");
+    case Remains::ReadOnlyFileSystem:
+        return QStringLiteral("файловая система только для чтения");
+    case Remains::WriteProtected:
+        return QStringLiteral("файл защищён от изменений (атрибут i или a)");
+    case Remains::InUse:
+        return QStringLiteral("файл занят работающей программой");
+    case Remains::NoWritePermission:
+        return QStringLiteral("нет прав на запись");
+    case Remains::SystemError:
+        return SystemMessage(error);
+    case Remains::NamesInFolderBlocks:
+        return QStringLiteral("имена файлов могут остаться в служебных блоках файловой системы: она не стирает имена "
+                              "удалённых файлов в блоках папок");
+    case Remains::NamesInCopies:
+        return QStringLiteral("имена файлов могут остаться в прежних копиях служебных записей файловой системы "
+                              "(копирование при записи)");
+    case Remains::Flash:
+        return QStringLiteral("носитель — флеш-память (SSD, флешка, карта памяти): контроллер переносит записи в "
+                              "другие ячейки, и прежнее содержимое может остаться там, куда перезапись не доходит");
+    case Remains::AttributesKept:
+        return QStringLiteral("расширенные атрибуты (user.*) стёрты, но их прежние значения могут остаться в "
+                              "служебных блоках или журнале файловой системы");
+    case Remains::DesktopCopy:
+        return QStringLiteral("копию на рабочем столе (эскиз или список недавних файлов) не удалось уничтожить");
     }
     return {};
 }
 
 QString ReportSummary(const RunReport& report)
 {
-    std::map<Remains, int> counts;
+    std::map<std::pair<Remains, int>, int> counts;
     for (const RunReport::Item& item : report.items)
-        ++counts[item.why];
+        ++counts[{item.why, item.error}];
     QString text = QStringLiteral("Не всё из выбранного уничтожено без следа: часть данных ещё может быть "
                                   "прочитана.\n");
-    for (const auto& [why, count] : counts)
-        text += QStringLiteral("\n— %1: %2").arg(ReasonText(why)).arg(count);
+    for (const auto& [why, count] : counts) {
+        if (AboutTheMedium(why.first)) // said of the file systems named in the details, not counted
+            text += QStringLiteral("\n— %1").arg(ReasonText(why.first, why.second));
+        else
+            text += QStringLiteral("\n— %1: %2").arg(ReasonText(why.first, why.second)).arg(count);
+    }
     text += QStringLiteral("\n\nПолный список — в подробностях.");
     return text;
 }
@@ -65,7 +108,8 @@ QString ReportDetails(const RunReport& report)
 {
     QString text;
     for (const RunReport::Item& item : report.items)
-        text += CaptionOf(QByteArray::fromStdString(item.path)) + QStringLiteral(" — ") + ReasonText(item.why) + u'\n';
+        text += CaptionOf(QByteArray::fromStdString(item.path)) + QStringLiteral(" — ") +
+                ReasonText(item.why, item.error) + u'\n';
     return text;
 }
 

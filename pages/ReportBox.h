@@ -8,8 +8,9 @@ class QWidget;
 
 namespace sorvex {
 
-// What a reason means, in the words the box uses.
-QString ReasonText(Remains why);
+// What a reason means, in the words the box uses; for SystemError, the
+// system's own message for error.
+QString ReasonText(Remains why, int error = 0);
 // The box's text: a few lines, a count per reason.
 QString ReportSummary(const RunReport& report);
 // Its details: every path with its reason, one a line.

@@ -1,6 +1,7 @@
 #include "pages/Wizard.h"
 
 #include "engine/CShredder.h"
+#include "pages/Accessible.h"
 #include "pages/frmAddFiles.h"
 #include "pages/frmProgress.h"
 #include "pages/frmSposob.h"
@@ -10,6 +11,7 @@ namespace sorvex {
 
 void CreatePages()
 {
+    ExplainOwnWidgets();
     Form1 = new TForm1;
     frmAddFile = new TfrmAddFile;
     frmSpo = new TfrmSpo;

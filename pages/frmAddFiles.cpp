@@ -1,6 +1,7 @@
 #include "pages/frmAddFiles.h"
 
 #include "pages/Dispatch.h"
+#include "pages/Locations.h"
 #include "pages/Pump.h"
 #include "pages/RawPath.h"
 #include "pages/WidestEntryDelegate.h"
@@ -15,7 +16,6 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QSysInfo>
 #include <QTimer>
 #include <QUrl>
 
@@ -87,27 +87,8 @@ TfrmAddFile::TfrmAddFile() : Page({259, 108}, Frame::Dialog)
     lst->installEventFilter(this);
     lst->viewport()->installEventFilter(this);
     lst->setItemDelegate(new WidestEntryDelegate(lst));
+    DescribeBy({Label1, Label2});
     lst->setFocus();
-}
-
-// The bytes of the local path a dropped url names, or an empty array. Urls
-// naming another machine are not local even with the file scheme. The path's
-// bytes are taken as the url encodes them, so a name that is not UTF-8 is kept.
-static QByteArray LocalPathOf(const QUrl& url)
-{
-    if (!url.isLocalFile())
-        return {};
-    const QString host = url.host();
-    if (!host.isEmpty() && host != u"localhost" && host != QSysInfo::machineHostName())
-        return {};
-    QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    if (!path.startsWith('/'))
-        return {};
-    while (path.contains("//"))
-        path.replace("//", "/");
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1); // no trailing separator, except for "/" itself
-    return path;
 }
 
 static bool HoldsLocalPath(const QMimeData* data)

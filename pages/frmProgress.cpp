@@ -11,6 +11,7 @@
 #include "pages/frmAddFiles.h"
 #include "ui_frmProgress.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
 
@@ -44,6 +45,7 @@ TfrmProgr::TfrmProgr() : Page({189, 107}, Frame::Ordinary)
     prg1->SetPaced(true);
     prg2->SetPaced(true);
     lblFile->installEventFilter(this);
+    DescribeBy({Label1, Label2});
     Button4->setFocus();
 }
 
@@ -111,6 +113,7 @@ void TfrmProgr::resizeEvent(QResizeEvent*)
 
 void TfrmProgr::ShowPreparing()
 {
+    Outside.Started();
     pathShown_ = true;
     lblFile->setText(QStringLiteral("Идёт подготовка к удалению."));
 }
@@ -133,6 +136,21 @@ void TfrmProgr::Present()
     }
     prg1->Present();
     prg2->Present();
+    Outside.Progress(OverallShare());
+}
+
+// The files done, and the part of the file in hand its bar shows; a full bar
+// is about to be counted among the files done.
+double TfrmProgr::OverallShare() const
+{
+    const auto span = [](const ProgressBar& bar) { return static_cast<double>(bar.Max() - bar.Min()); };
+    const auto done = [](const ProgressBar& bar) { return static_cast<double>(bar.Position() - bar.Min()); };
+    if (span(*prg2) <= 0)
+        return 0;
+    double files = done(*prg2);
+    if (span(*prg1) > 0 && prg1->Position() < prg1->Max())
+        files += done(*prg1) / span(*prg1);
+    return std::clamp(files / span(*prg2), 0.0, 1.0);
 }
 
 QString TfrmProgr::FitToLabel(const QString& caption) const
@@ -212,6 +230,11 @@ void TfrmProgr::Pump()
 void TfrmProgr::ShowAllNow()
 {
     Present();
+}
+
+void TfrmProgr::RunEnded(const RunReport& report, RunEnd how)
+{
+    Outside.Ended({report.destroyed, how, !leaving_ && !report.Empty()}, QApplication::activeWindow() != nullptr);
 }
 
 void TfrmProgr::ShowReport(const RunReport& report)

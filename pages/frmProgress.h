@@ -2,6 +2,7 @@
 
 #include "engine/RunView.h"
 #include "pages/Page.h"
+#include "pages/RunOutside.h"
 
 #include <QByteArray>
 
@@ -36,6 +37,8 @@ public:
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* Button3;
+    // What docks, task bars and notifications hear of a run.
+    sorvex::RunOutside Outside;
 
     void Button1Click() override;
     void Button2Click();
@@ -50,6 +53,7 @@ public:
     void Fill(sorvex::Bar bar) override;
     void ClosingSteps() override;
     void Pump() override;
+    void RunEnded(const sorvex::RunReport& report, sorvex::RunEnd how) override;
     void ShowReport(const sorvex::RunReport& report) override;
     void ShowWipeReport(const sorvex::WipeReport& report) override;
     void ShowAllNow() override;
@@ -71,6 +75,7 @@ protected:
 
 private:
     sorvex::ProgressBar& BarOf(sorvex::Bar bar) const;
+    double OverallShare() const;
     void MakeReady();
     // What changes per file or per block reaches the screen at most this often.
     static constexpr std::chrono::milliseconds PaintEvery{16};

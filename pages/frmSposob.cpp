@@ -34,6 +34,13 @@ TfrmSpo::TfrmSpo() : Page({189, 107}, Frame::Dialog)
     Bind(Button1, this, &TfrmSpo::Button1Click);
     Bind(Button2, this, &TfrmSpo::Button2Click);
     Bind(Button3, this, &TfrmSpo::Button3Click);
+    DescribeBy({Label1, Label2});
+    // Each method is described by the text below it, and "Далее >" by the warning beside it.
+    RadioButton1->setAccessibleDescription(StaticText1->text());
+    RadioButton2->setAccessibleDescription(StaticText2->text());
+    RadioButton3->setAccessibleDescription(StaticText3->text());
+    RadioButton4->setAccessibleDescription(StaticText4->text());
+    Button2->setAccessibleDescription(StaticText5->text());
     RadioButton2->setFocus();
 }
 
@@ -47,6 +54,9 @@ void TfrmSpo::Button1Click()
 // report box may be asked for, after the error box of a run an error ended.
 void TfrmSpo::Button2Click()
 {
+    // A stop left over from an earlier run must not cut this one short; one
+    // asked for while the page moves (the session ending) must.
+    Shredder.Stop = false;
     MovePage(this, frmProgr);
     Dispatch([this] { RunChecked(); });
     frmProgr->WipeAskedFor();
@@ -54,8 +64,6 @@ void TfrmSpo::Button2Click()
 
 void TfrmSpo::RunChecked()
 {
-    // A stop left over from an earlier run must not cut this one short.
-    Shredder.Stop = false;
     if (RadioButton1->isChecked())
         Shredder.Run(MethodFast);
     if (RadioButton2->isChecked())

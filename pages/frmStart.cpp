@@ -35,6 +35,7 @@ TForm1::TForm1() : Page({192, 107}, Frame::Dialog)
     LoadPicture(ReadResource(QStringLiteral(":/welcome.jpg")));
     Bind(Button1, this, &TForm1::Button1Click);
     Bind(Button2, this, &TForm1::Button2Click);
+    DescribeBy({StaticText2});
     Button1->setFocus();
 }
 

@@ -25,6 +25,8 @@ public:
     FileId IdOf(int fd) override { return real_.IdOf(fd); }
     std::uint64_t MountOf(int fd) override { return real_.MountOf(fd); }
     FileSystemInfo FileSystemOf(int fd) override { return real_.FileSystemOf(fd); }
+    Medium MediumOf(int fd) override { return real_.MediumOf(fd); }
+    Opened Duplicate(int fd) override { return HandedTo(*this, real_.Duplicate(fd)); }
     Node Inspect(int folder, std::string_view name) override { return real_.Inspect(folder, name); }
     Opened OpenForWriting(int folder, std::string_view name, FileId expected) override
     {
@@ -44,6 +46,7 @@ public:
         real_.WaitWrittenOut(fd, offset, count);
     }
     bool Flush(int fd) override { return real_.Flush(fd); }
+    bool FlushAll(int fd) override { return real_.FlushAll(fd); }
     bool ReadExtents(int fd, ExtentMap& out) override { return real_.ReadExtents(fd, out); }
     void Close(int fd) override { real_.Close(fd); }
     OldCopy OldCopyOf(int folder, std::string_view name, int fd) override { return real_.OldCopyOf(folder, name, fd); }
@@ -51,6 +54,21 @@ public:
     bool Remove(int folder, std::string_view name, FileId expected) override
     {
         return real_.Remove(folder, name, expected);
+    }
+    std::vector<std::string> UserAttributes(int fd) override { return real_.UserAttributes(fd); }
+    std::int64_t AttributeSize(int fd, const std::string& name) override { return real_.AttributeSize(fd, name); }
+    bool WriteAttribute(int fd, const std::string& name, std::string_view value) override
+    {
+        return real_.WriteAttribute(fd, name, value);
+    }
+    bool RemoveAttribute(int fd, const std::string& name) override { return real_.RemoveAttribute(fd, name); }
+    bool ReadSmallFile(int folder, std::string_view name, std::string& out, FileId& id) override
+    {
+        return real_.ReadSmallFile(folder, name, out, id);
+    }
+    Opened ReplaceFile(int folder, std::string_view name, FileId expected, std::string_view content) override
+    {
+        return HandedTo(*this, real_.ReplaceFile(folder, name, expected, content));
     }
     std::uint32_t TickCount() override { return real_.TickCount(); }
 

@@ -16,7 +16,7 @@ struct MountEntry {
     std::string root; // the folder of the file system shown at the mount point
     std::string mountPoint;
     std::string type;
-    std::string source; // what was mounted: "/dev/sda1", "tmpfs", ...
+    std::string source; // the device or whatever the file system was mounted from
     std::string superOptions; // the file system's own, comma-separated, still escaped
 };
 

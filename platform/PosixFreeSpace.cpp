@@ -2,6 +2,7 @@
 
 #include "platform/FileSystems.h"
 #include "platform/Identity.h"
+#include "platform/Media.h"
 #include "platform/MountTable.h"
 
 #include <algorithm>
@@ -71,32 +72,6 @@ std::string DeviceName(dev_t dev)
         return {};
     const std::string_view path(target, static_cast<std::size_t>(length));
     return std::string(path.substr(path.rfind('/') + 1));
-}
-
-// The block device below the open fd: its own device where that is one, the
-// mounted device where the file system shows another (btrfs); 0 for none.
-dev_t BlockDeviceOf(int fd, const std::optional<MountEntry>& mount)
-{
-    struct stat st;
-    if (::fstat(fd, &st) != 0)
-        return 0;
-    if (major(st.st_dev) != 0)
-        return st.st_dev;
-    struct stat source;
-    if (mount && ::stat(mount->source.c_str(), &source) == 0 && S_ISBLK(source.st_mode))
-        return source.st_rdev;
-    return 0;
-}
-
-// A partition has no queue of its own: the whole disk's tells.
-bool IsFlash(dev_t dev)
-{
-    if (dev == 0)
-        return false;
-    std::string text = ReadText((DeviceFolder(dev) + "/queue/rotational").c_str());
-    if (text.empty())
-        text = ReadText((DeviceFolder(dev) + "/../queue/rotational").c_str());
-    return text.starts_with('0');
 }
 
 bool SameDevice(int fd, const char* path)
@@ -231,18 +206,17 @@ public:
     Place PlaceOf(int fd) override
     {
         const std::optional<MountEntry> mount = MountOfHandle(fd);
+        const Medium medium = MediumOfHandle(fd);
         Place place;
-        if (mount) {
-            place.mountPoint = mount->mountPoint;
-            place.type = mount->type;
-        }
+        place.mountPoint = medium.mountPoint;
+        place.type = mount ? mount->type : std::string();
         struct statfs fs;
         const auto magic = ::fstatfs(fd, &fs) == 0 ? static_cast<unsigned long>(fs.f_type) : 0;
         place.notADisk = magic == TMPFS_MAGIC || magic == RAMFS_MAGIC || FileSystemOfHandle(fd).system;
         place.keepsLastPercent = SameDevice(fd, "/") || SameDevice(fd, std::getenv("HOME"));
         place.copyOnWrite = KeepsCopies(place.type);
         place.overlay = place.type == "overlay";
-        place.flash = IsFlash(BlockDeviceOf(fd, mount));
+        place.flash = medium.flash;
         return place;
     }
 

@@ -2,7 +2,9 @@
 
 #include "platform/FileSystems.h"
 #include "platform/Identity.h"
+#include "platform/Media.h"
 #include "platform/OldCopies.h"
+#include "platform/SmallFiles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +25,7 @@
 #include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace sorvex {
@@ -125,6 +128,8 @@ Refusal RefusalOf(int error)
     case ETXTBSY:
     case EWOULDBLOCK:
         return Refusal::Busy;
+    case EROFS:
+        return Refusal::ReadOnly;
     default:
         return Refusal::Failed;
     }
@@ -132,7 +137,7 @@ Refusal RefusalOf(int error)
 
 Opened Refused(int error)
 {
-    return {UniqueFd(), RefusalOf(error)};
+    return {UniqueFd(), RefusalOf(error), error};
 }
 
 // The path without the separators it ends in (but "/" itself): the kernel
@@ -202,6 +207,14 @@ Opened OpenBelow(int parent, std::string_view name, int flags)
     return OpenBelowByMount(parent, bare.c_str(), flags);
 }
 
+Node LookFailed(int error)
+{
+    Node node;
+    node.kind = error == ENOENT ? NodeKind::Missing : NodeKind::Unknown;
+    node.error = error;
+    return node;
+}
+
 NodeKind KindOf(mode_t mode)
 {
     if (S_ISREG(mode))
@@ -236,6 +249,18 @@ std::string HandlePath(int fd)
 bool MakeWritable(int pathFd, const struct stat& st)
 {
     return (st.st_mode & S_IWUSR) == 0 && ::chmod(HandlePath(pathFd).c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+// EPERM, where EACCES would say the mode forbids it, is mostly the file's
+// attributes: immutable or append-only, when the file system tells them.
+Refusal WhyNotPermitted(int pathFd, const Opened& refused)
+{
+    constexpr std::uint64_t Locked = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+    struct statx stx;
+    if (refused.error == EPERM && ::statx(pathFd, "", AT_EMPTY_PATH, 0, &stx) == 0 &&
+        (stx.stx_attributes_mask & stx.stx_attributes & Locked) != 0)
+        return Refusal::Protected;
+    return refused.why;
 }
 
 // Opens for writing the very inode pathFd names. Without /proc, the name is
@@ -339,6 +364,19 @@ FileSystemInfo PosixServices::FileSystemOf(int fd)
     return FileSystemOfHandle(fd);
 }
 
+Medium PosixServices::MediumOf(int fd)
+{
+    return MediumOfHandle(fd);
+}
+
+Opened PosixServices::Duplicate(int fd)
+{
+    UniqueFd copy(*this, ::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    if (!copy.IsOpen())
+        return Refused(errno);
+    return {std::move(copy)};
+}
+
 // One statx tells the mount too; where the system refuses statx, fstatat
 // tells the rest.
 Node PosixServices::Inspect(int folder, std::string_view name)
@@ -354,7 +392,7 @@ Node PosixServices::Inspect(int folder, std::string_view name)
     }
     struct stat st;
     if (!IsRefusal(errno) || ::fstatat(folder, bare.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return {};
+        return LookFailed(errno);
     return {KindOf(st.st_mode), IdOfStat(st), static_cast<std::uint64_t>(st.st_nlink)};
 }
 
@@ -374,11 +412,13 @@ Opened PosixServices::OpenForWriting(int folder, std::string_view name, FileId e
     const bool madeWritable = MakeWritable(path.fd.Get(), st);
     const mode_t mode = st.st_mode & 07777;
     Opened file = ReopenForWriting(folder, std::string(name), path.fd.Get(), expected);
-    if (!file.fd.IsOpen() && madeWritable)
-        (void)::chmod(HandlePath(path.fd.Get()).c_str(), mode);
-    path.fd.Reset(); // before the lease check, which it would disturb
-    if (!file.fd.IsOpen())
+    if (!file.fd.IsOpen()) {
+        if (madeWritable)
+            (void)::chmod(HandlePath(path.fd.Get()).c_str(), mode);
+        file.why = WhyNotPermitted(path.fd.Get(), file);
         return file;
+    }
+    path.fd.Reset(); // before the lease check, which it would disturb
     if (::flock(file.fd.Get(), LOCK_EX | LOCK_NB) != 0 || OpenElsewhere(file.fd.Get())) {
         if (madeWritable)
             (void)::fchmod(file.fd.Get(), mode);
@@ -416,13 +456,28 @@ void PosixServices::WaitWrittenOut(int fd, std::int64_t offset, std::int64_t cou
                             SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
 }
 
-bool PosixServices::Flush(int fd)
+namespace {
+
+// flush (fdatasync or fsync) of fd, again when a signal cut it short.
+bool Flushed(int (*flush)(int), int fd)
 {
     int result;
     do {
-        result = ::fdatasync(fd);
+        result = flush(fd);
     } while (result != 0 && errno == EINTR);
     return result == 0;
+}
+
+} // namespace
+
+bool PosixServices::Flush(int fd)
+{
+    return Flushed(::fdatasync, fd);
+}
+
+bool PosixServices::FlushAll(int fd)
+{
+    return Flushed(::fsync, fd);
 }
 
 bool PosixServices::ReadExtents(int fd, ExtentMap& out)
@@ -507,9 +562,60 @@ bool PosixServices::Remove(int folder, std::string_view name, FileId expected)
     const Node node = Inspect(folder, name);
     if (node.kind == NodeKind::Missing)
         return true;
-    if (!(node.id == expected))
+    if (node.kind == NodeKind::Unknown || !(node.id == expected))
         return false;
     return ::unlinkat(folder, std::string(name).c_str(), 0) == 0 || errno == ENOENT;
+}
+
+// A list that does not fit the buffer on the stack (it grew meanwhile, or
+// is long) is asked for again at its size.
+std::vector<std::string> PosixServices::UserAttributes(int fd)
+{
+    char small[1024];
+    std::vector<char> large;
+    char* list = small;
+    ssize_t length = ::flistxattr(fd, small, sizeof small);
+    for (int tries = 0; length < 0 && errno == ERANGE && tries < 4; ++tries) {
+        const ssize_t needed = ::flistxattr(fd, nullptr, 0);
+        if (needed < 0)
+            break;
+        large.resize(static_cast<std::size_t>(needed) + 1);
+        list = large.data();
+        length = ::flistxattr(fd, list, large.size());
+    }
+    std::vector<std::string> names;
+    for (ssize_t at = 0; at < length;) {
+        const std::string_view name(list + at);
+        if (name.starts_with("user."))
+            names.emplace_back(name);
+        at += static_cast<ssize_t>(name.size()) + 1;
+    }
+    return names;
+}
+
+std::int64_t PosixServices::AttributeSize(int fd, const std::string& name)
+{
+    return ::fgetxattr(fd, name.c_str(), nullptr, 0);
+}
+
+bool PosixServices::WriteAttribute(int fd, const std::string& name, std::string_view value)
+{
+    return ::fsetxattr(fd, name.c_str(), value.data(), value.size(), XATTR_REPLACE) == 0;
+}
+
+bool PosixServices::RemoveAttribute(int fd, const std::string& name)
+{
+    return ::fremovexattr(fd, name.c_str()) == 0 || errno == ENODATA;
+}
+
+bool PosixServices::ReadSmallFile(int folder, std::string_view name, std::string& out, FileId& id)
+{
+    return ReadSmallFileAt(folder, name, out, id);
+}
+
+Opened PosixServices::ReplaceFile(int folder, std::string_view name, FileId expected, std::string_view content)
+{
+    return HandedTo(*this, ReplaceFileAt(folder, name, expected, content));
 }
 
 std::uint32_t PosixServices::TickCount()

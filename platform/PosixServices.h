@@ -16,6 +16,8 @@ public:
     FileId IdOf(int fd) override;
     std::uint64_t MountOf(int fd) override;
     FileSystemInfo FileSystemOf(int fd) override;
+    Medium MediumOf(int fd) override;
+    Opened Duplicate(int fd) override;
     Node Inspect(int folder, std::string_view name) override;
     Opened OpenForWriting(int folder, std::string_view name, FileId expected) override;
     std::int64_t Size(int fd) override;
@@ -23,11 +25,18 @@ public:
     void StartWriteOut(int fd, std::int64_t offset, std::int64_t count) override;
     void WaitWrittenOut(int fd, std::int64_t offset, std::int64_t count) override;
     bool Flush(int fd) override;
+    bool FlushAll(int fd) override;
     bool ReadExtents(int fd, ExtentMap& out) override;
     void Close(int fd) override;
     OldCopy OldCopyOf(int folder, std::string_view name, int fd) override;
     std::vector<ByteRange> DataRanges(int fd, std::int64_t size) override;
     bool Remove(int folder, std::string_view name, FileId expected) override;
+    std::vector<std::string> UserAttributes(int fd) override;
+    std::int64_t AttributeSize(int fd, const std::string& name) override;
+    bool WriteAttribute(int fd, const std::string& name, std::string_view value) override;
+    bool RemoveAttribute(int fd, const std::string& name) override;
+    bool ReadSmallFile(int folder, std::string_view name, std::string& out, FileId& id) override;
+    Opened ReplaceFile(int folder, std::string_view name, FileId expected, std::string_view content) override;
     std::uint32_t TickCount() override;
 };
 

@@ -12,10 +12,13 @@ BUILD_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libjpeg-de
 # and AppStream validators and man; of the file managers' actions, GLib's and
 # nautilus-python's Python bindings; and clang-format, which holds the sources
 # to the written style. The real-disk tests make ext4, btrfs, xfs, vfat and
-# exFAT images, and mount a folder over sshfs from an sshd of their own.
+# exFAT images, and mount a folder over sshfs from an sshd of their own. A
+# session bus of the tests' own hears the program's notifications and its
+# progress for docks, and the accessibility bus and pyatspi read its pages as
+# a screen reader does.
 TEST_PACKAGES="xvfb xdotool x11-utils imagemagick xclip openbox weston qt6-wayland qt6-gtk-platformtheme locales e2fsprogs btrfs-progs xfsprogs
   mount util-linux desktop-file-utils lintian appstream man-db groff-base python3-gi python3-nautilus
-  clang-format sshfs openssh-server openssh-client dosfstools exfatprogs"
+  clang-format sshfs openssh-server openssh-client dosfstools exfatprogs dbus-daemon dbus-bin at-spi2-core python3-pyatspi"
 
 # Installs the missing packages as root; as anyone else, prints the line to run and stops.
 ensure_packages() {

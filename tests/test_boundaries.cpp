@@ -210,21 +210,27 @@ TEST_F(BoundariesOnThePages, NameThatLooksLikeMarkupIsShownAsText)
     EXPECT_FALSE(Exists(path));
 }
 
-// A file whose name is not UTF-8, listed through the open-file dialog (which
-// hands it over as text) or any other way, is found and destroyed.
-TEST_F(BoundariesOnThePages, NameThatIsNotUtf8IsDestroyed)
+// A file whose name is not UTF-8, or holds a newline and a bidirectional
+// mark, listed through the open-file dialog (which hands it over as text) or
+// any other way, is found and destroyed; every caption of it shows those
+// characters escaped, so that no name adds a line or turns text around.
+TEST_F(BoundariesOnThePages, NameThatIsNotUtf8OrHoldsControlsIsDestroyedAndShownEscaped)
 {
-    const std::string raw = tree / "caf\xE9.txt";
     ScriptedFiles files;
     frmAddFile->opn.Chooser = &files;
-    for (int method : {MethodFast, MethodBalanced}) {
-        WriteFile(raw, "data");
-        frmAddFile->lst->clear();
-        files.answer = QStringList{CaptionOf(QByteArray::fromStdString(raw))};
-        frmAddFile->Button5->click();
-        ASSERT_EQ(frmAddFile->EntryPath(0), raw);
-        Shredder.Run(method);
-        EXPECT_FALSE(Exists(raw)) << method;
-        frmProgr->Button2->click(); // ready for the next run
+    for (const std::string name : {"caf\xE9.txt", "a\n\xE9 \xE2\x80\xAE"}) {
+        const std::string raw = tree / name;
+        for (int method : {MethodFast, MethodBalanced}) {
+            WriteFile(raw, "data");
+            frmAddFile->lst->clear();
+            files.answer = QStringList{TextOf(QByteArray::fromStdString(raw))};
+            frmAddFile->Button5->click();
+            ASSERT_EQ(frmAddFile->EntryPath(0), raw);
+            Shredder.Run(method);
+            EXPECT_FALSE(Exists(raw)) << method;
+            for (const QString& shown : {frmAddFile->lst->item(0)->text(), frmProgr->lblFile->text()})
+                EXPECT_FALSE(shown.contains(u'\n') || shown.contains(QChar(0x202E))) << shown.toStdString();
+            frmProgr->Button2->click(); // ready for the next run
+        }
     }
 }

@@ -11,6 +11,7 @@
 #include <QMimeData>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <unistd.h>
 
@@ -189,6 +190,14 @@ TEST_F(DesktopList, OnlyLocalPathsThatExistAreTaken)
     EXPECT_EQ(frmAddFile->lst->count(), 0);
     EXPECT_TRUE(Drop({QUrl("file://localhost" + Q(tree / "here.txt"))}));
     EXPECT_EQ(Captions(), QStringList{Q(tree / "here.txt")});
+
+    // From the Trash's view: the item where the Trash keeps it.
+    setenv("XDG_DATA_HOME", (tree / "data").c_str(), 1);
+    std::filesystem::create_directories(tree / "data/Trash/files");
+    WriteFile(tree / "data/Trash/files/old.txt", "x");
+    EXPECT_TRUE(Drop({QUrl("trash:///old.txt")}));
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(Captions(), (QStringList{Q(tree / "data/Trash/files/old.txt"), Q(tree / "here.txt")}));
 }
 
 TEST_F(DesktopList, DeleteKeyRemovesTheSelectedEntriesLikeTheButton)

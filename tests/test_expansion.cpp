@@ -1,5 +1,9 @@
 // Expanding the list of entries into the flat list of files a run destroys.
+#include "engine/FolderPath.h"
 #include "tests/support/EngineTest.h"
+
+#include <filesystem>
+#include <sstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -129,29 +133,34 @@ TEST_F(Expansion, FolderEntryWithoutSeparatorGetsOne)
     EXPECT_EQ(Files(), std::vector<std::string>{"/r/f"});
 }
 
-TEST_F(Expansion, TwoThousandFoldersDeepNeedNoDeepStack)
+// Two thousand folders deep, forking at 1,790 into two branches that are each
+// reached again from the fork, far below the folders kept open: no deep
+// stack, and never more than a few dozen folders open at once.
+TEST_F(Expansion, TwoThousandFoldersDeepNeedNoDeepStackAndFewDescriptors)
 {
-    std::string path = tree.path();
-    const int dir = open(path.c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(dir, 0);
-    // Built relative to a descriptor so no path grows past the system's limit.
-    int current = dir;
-    for (int level = 0; level < 2000; ++level) {
-        ASSERT_EQ(mkdirat(current, "d", 0755), 0);
-        const int next = openat(current, "d", O_RDONLY | O_DIRECTORY);
-        if (current != dir)
+    // Made relative to a descriptor, so no path grows past the system's limit.
+    const auto chain = [](int current, const char* name, int levels) {
+        for (int level = 0; level < levels; ++level) {
+            EXPECT_EQ(mkdirat(current, name, 0755), 0);
+            const int next = openat(current, name, O_RDONLY | O_DIRECTORY);
             close(current);
-        current = next;
-        path += "/d";
+            current = next;
+        }
+        return current;
+    };
+    const int fork = chain(open(tree.path().c_str(), O_RDONLY | O_DIRECTORY), "d", 1790);
+    for (const char* branch : {"d", "e"}) {
+        const int deepest = chain(dup(fork), branch, 210);
+        close(openat(deepest, "bottom", O_WRONLY | O_CREAT, 0644));
+        close(deepest);
     }
-    const int file = openat(current, "bottom", O_WRONLY | O_CREAT, 0644);
-    close(file);
-    close(current);
-    close(dir);
+    close(fork);
     ListFolder(tree.path());
-    Shredder.Run(NoMethod);
-    EXPECT_EQ(Files(), std::vector<std::string>{path + "/bottom"});
-    EXPECT_EQ(fs.listed.size(), 2001u);
+    Shredder.Run(MethodFast);
+    EXPECT_LE(fs.mostFoldersOpen, FolderPath::MaxOpen);
+    EXPECT_EQ(fs.removed.size(), 2u);
+    EXPECT_TRUE(view.reports.empty());
+    EXPECT_EQ(fs.listed.size(), 1u + 1790 + 2 * 210);
 }
 
 TEST_F(Expansion, StopInThePumpOfADeepScanEndsItBeforeAnyFileIsTouched)
@@ -208,3 +217,71 @@ TEST_F(Expansion, UnknownMethodCodeExpandsAndTouchesNothing)
         EXPECT_EQ(view.closingSteps, 0) << "the page keeps its running state";
     }
 }
+
+namespace {
+
+// Items of a Trash: H/ the home one (data/Trash), D/ and S/ other file
+// systems' (mnt/.Trash-@, mnt/.Trash/@; "@" the user's id). Each path is made,
+// holding a line, before the run; "x/" lists folder x.
+struct TrashCase {
+    const char* name;
+    const char* listed;
+    const char* gone;
+    const char* kept;
+};
+
+class TrashItems : public EngineTest, public testing::WithParamInterface<TrashCase> {
+protected:
+    std::vector<std::string> Paths(const char* words) const
+    {
+        std::vector<std::string> paths;
+        std::istringstream in(words);
+        for (std::string word; in >> word; paths.push_back(tree / word)) {
+            for (const auto& [letter, trash] :
+                 {std::pair{"H/", "data/Trash/"}, {"D/", "mnt/.Trash-@/"}, {"S/", "mnt/.Trash/@/"}})
+                word = word.starts_with(letter) ? trash + word.substr(2) : word;
+            if (const std::size_t at = word.find('@'); at != std::string::npos)
+                word.replace(at, 1, std::to_string(getuid()));
+        }
+        return paths;
+    }
+};
+
+} // namespace
+
+// An item chosen in the Trash takes the Trash's note of it along, and only its own.
+TEST_P(TrashItems, TakeTheirOwnNoteAlong)
+{
+    ASSERT_EQ(setenv("XDG_DATA_HOME", (tree / "data").c_str(), 1), 0);
+    for (const char* made : {GetParam().gone, GetParam().kept}) {
+        for (const std::string& path : Paths(made)) {
+            std::filesystem::create_directories(path.substr(0, path.rfind('/')));
+            WriteFile(path, "line\n");
+        }
+    }
+    for (const std::string& entry : Paths(GetParam().listed))
+        entry.back() == '/' ? ListFolder(entry.substr(0, entry.size() - 1)) : ListFile(entry);
+    Shredder.Run(MethodBalanced);
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_TRUE(view.Finished() && view.reports.empty());
+    for (const std::string& path : Paths(GetParam().gone))
+        EXPECT_FALSE(Exists(path)) << path;
+    for (const std::string& path : Paths(GetParam().kept))
+        EXPECT_TRUE(Exists(path)) << path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, TrashItems,
+    testing::Values(TrashCase{"HomeFile", "H/files/a", "H/files/a H/info/a.trashinfo", "H/info/b.trashinfo"},
+                    TrashCase{"HomeFolder", "H/files/d/", "H/files/d/x H/info/d.trashinfo", ""},
+                    TrashCase{"InsideATrashedFolder", "H/files/d/x", "H/files/d/x",
+                              "H/info/d.trashinfo H/info/x.trashinfo"},
+                    TrashCase{"OtherFileSystem", "D/files/a", "D/files/a D/info/a.trashinfo", ""},
+                    TrashCase{"SharedTrashOfOtherFileSystem", "S/files/a/", "S/files/a/y S/info/a.trashinfo", ""},
+                    TrashCase{"AnotherUsersTrash", "mnt/.Trash-0@/files/a", "mnt/.Trash-0@/files/a",
+                              "mnt/.Trash-0@/info/a.trashinfo"},
+                    TrashCase{"NoTrashAtAll", "docs/files/a", "docs/files/a", "docs/info/a.trashinfo"},
+                    TrashCase{"NoteListedToo", "H/info/a.trashinfo H/files/a H/info/",
+                              "H/files/a H/info/a.trashinfo H/info/b.trashinfo", ""},
+                    TrashCase{"ItemWithoutANote", "H/files/a", "H/files/a", ""}),
+    [](const testing::TestParamInfo<TrashCase>& tested) { return tested.param.name; });

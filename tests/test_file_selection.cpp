@@ -5,11 +5,14 @@
 #include "tests/support/EntryList.h"
 #include "tests/support/ModalWatcher.h"
 #include "tests/support/Pages.h"
+#include "tests/support/TempTree.h"
 
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QTreeView>
 
 using namespace sorvex;
 
@@ -197,6 +200,7 @@ struct Offers {
     bool readOnly = false;
     bool newFolder = true;
     bool modelWrites = true;
+    int typeColumn = 0; // the type column's width, less what "Текстовый документ" takes
 };
 
 Offers OffersOf(const std::function<void()>& open)
@@ -207,6 +211,9 @@ Offers OffersOf(const std::function<void()>& open)
             offers.readOnly = dialog->testOption(QFileDialog::ReadOnly);
             offers.newFolder = dialog->findChild<QToolButton*>(QStringLiteral("newFolderButton"))->isEnabled();
             offers.modelWrites = !dialog->findChild<QFileSystemModel*>()->isReadOnly();
+            const auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+            offers.typeColumn = details->header()->sectionSize(2) -
+                                details->fontMetrics().horizontalAdvance(QStringLiteral("Текстовый документ"));
         }
         modal->close();
     });
@@ -218,7 +225,8 @@ Offers OffersOf(const std::function<void()>& open)
 
 // The two dialogs only choose: nothing in them deletes, renames or makes a
 // folder (Qt's read-only dialog), so nothing on disk changes before the
-// method page's "Далее >".
+// method page's "Далее >"; and they write nothing of where they were into
+// Qt's settings.
 TEST(FileDialogs, OfferNoDeleteRenameOrNewFolder)
 {
     const struct {
@@ -228,10 +236,15 @@ TEST(FileDialogs, OfferNoDeleteRenameOrNewFolder)
         {"files", [] { QtFileChooser().ChooseFiles(nullptr, "t", "/tmp"); }},
         {"folder", [] { QtFolderChooser().ChooseFolder(nullptr, "t", "/tmp"); }},
     };
+    const std::string settings = qgetenv("XDG_CONFIG_HOME").toStdString() + "/QtProject.conf";
+    WriteFile(settings, "[FileDialog]\nhistory=file:///kept\n");
     for (const auto& dialog : cases) {
         const Offers offers = OffersOf(dialog.open);
+        EXPECT_EQ(ReadFile(settings), "[FileDialog]\nhistory=file:///kept\n")
+            << dialog.name << ": the dialog wrote a path";
         EXPECT_TRUE(offers.readOnly) << dialog.name;
         EXPECT_FALSE(offers.newFolder) << dialog.name;
         EXPECT_FALSE(offers.modelWrites) << dialog.name << ": Delete and rename in the dialog would change the disk";
+        EXPECT_GT(offers.typeColumn, 8) << dialog.name << ": the type column cuts \"Текстовый документ\"";
     }
 }

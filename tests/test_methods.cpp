@@ -1,5 +1,7 @@
 // The four overwrite methods: what reaches each file, the bars, stop and errors.
 #include "engine/Error.h"
+#include "engine/FileUri.h"
+#include "engine/Md5.h"
 #include "engine/Pattern.h"
 #include "tests/support/EngineTest.h"
 
@@ -10,6 +12,7 @@
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace sorvex;
@@ -198,6 +201,7 @@ TEST_F(Methods, StopAfterTheThirdBlockDeletesThatFileAndLeavesTheRest)
     EXPECT_EQ(Shredder.Files.Count(), 0u);
     EXPECT_FALSE(Shredder.Stop);
     EXPECT_TRUE(view.Finished());
+    EXPECT_EQ(view.ends, (decltype(view.ends){{0, RunEnd::Stopped}})) << "the file in hand is reported";
 }
 
 TEST_F(Methods, StopDuringFastEndsAfterTheFileInHand)
@@ -231,6 +235,7 @@ TEST_F(Methods, FileThatCannotBeOpenedEndsTheRunWhereItStands)
     EXPECT_EQ(Shredder.Files.Count(), 3u);
     EXPECT_EQ(view.label, missing);
     EXPECT_EQ(view.closingSteps, 0) << "the page stays as it stood";
+    EXPECT_EQ(view.ends, (decltype(view.ends){{1, RunEnd::Failed}}));
 }
 
 TEST_F(Methods, ReadOnlyFileIsMadeWritableAndDestroyed)
@@ -400,4 +405,134 @@ TEST_F(Methods, StopIsAnsweredAtThePumpAfterARun)
     EXPECT_EQ(fs.writes, 2);
     EXPECT_EQ(fs.contentAtRemoval[path], std::string(2 * run, '0') + std::string(run + 100, 'x'));
     EXPECT_TRUE(view.Finished());
+}
+
+// Where a folder's names go together, none goes before every file of the
+// folder is overwritten and flushed; a stop still takes the names of the
+// files already overwritten, and so does an error before it ends the run;
+// the files not reached keep their names and their bytes.
+TEST_F(Methods, NamesWaitingForTheirFolderGoWhenItEndsIsStoppedOrFails)
+{
+    fs.fileSystem->namesTogether = true;
+    const struct {
+        const char* what;
+        int stopAfterFlush; // 0: no stop
+        bool missing; // a file gone before its turn, third in the list
+        std::vector<bool> gone;
+    } cases[] = {
+        {"ends", 0, false, {true, true, true, true}},
+        {"stopped", 4, false, {true, true, false, false}},
+        {"fails", 0, true, {true, true, true, false}}, // the third was never there
+    };
+    for (const auto& c : cases) {
+        NextRun();
+        fs.removed.clear();
+        fs.flushes = 0;
+        std::vector<int> flushesAtRemoval;
+        fs.beforeRemove = [&](const std::string&) { flushesAtRemoval.push_back(fs.flushes); };
+        fs.afterFlush = [&](int flush) {
+            if (flush == c.stopAfterFlush)
+                view.StopInNextPump();
+        };
+        MakeFolder(tree / c.what);
+        std::vector<std::string> paths;
+        for (const char* name : {"1", "2", "3", "4"}) {
+            paths.push_back(tree / c.what + "/" + name);
+            if (!(c.missing && paths.size() == 3))
+                WriteFile(paths.back(), std::string(300, 'a'));
+            ListFile(paths.back());
+        }
+        ErrorOfRun(MethodBalanced);
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            EXPECT_EQ(!Exists(paths[i]), c.gone[i]) << c.what << " " << i;
+        if (c.stopAfterFlush != 0 || c.missing) {
+            EXPECT_EQ(ReadFile(paths[3]), std::string(300, 'a')) << c.what;
+        }
+        const int flushed = fs.flushes;
+        EXPECT_TRUE(std::all_of(flushesAtRemoval.begin(), flushesAtRemoval.end(), [&](int f) { return f == flushed; }))
+            << c.what << ": a name went before the last overwrite of its folder was flushed";
+    }
+}
+
+// The values of a file's user.* attributes are overwritten and removed
+// before its name goes; a file system that may keep old values is named.
+TEST_F(Methods, UserAttributesGoBeforeTheName)
+{
+    for (const bool kept : {false, true}) {
+        NextRun();
+        fs.fileSystem->keepsOldAttributes = kept;
+        const std::string path = Listed("tagged", 10);
+        if (setxattr(path.c_str(), "user.xdg.origin.url", "https://x", 9, 0) != 0)
+            GTEST_SKIP() << "no user attributes here";
+        std::string left = "none looked";
+        fs.beforeRemove = [&](const std::string& removed) {
+            char names[256];
+            left = std::string(
+                names, static_cast<std::size_t>(std::max<ssize_t>(listxattr(removed.c_str(), names, sizeof names), 0)));
+        };
+        Shredder.Run(MethodFast);
+        EXPECT_EQ(left, "") << kept;
+        EXPECT_EQ(Shredder.Report().items.size(), kept ? 1u : 0u);
+    }
+}
+
+// Thumbnails take the MD5 of the file's URI, written as GLib writes it.
+TEST(DesktopNames, UriAndDigestAsTheDesktopMakesThem)
+{
+    const struct {
+        std::string bytes;
+        std::string made;
+        std::string expected;
+    } cases[] = {
+        {"", Md5Hex(""), "d41d8cd98f00b204e9800998ecf8427e"},
+        {"abc", Md5Hex("abc"), "900150983cd24fb0d6963f7d28e17f72"},
+        {"64 bytes", Md5Hex(std::string(64, 'a')), "014842d480b571495a4a0363793f7367"},
+        {"marks", FileUriOf("/a/ !\"#$%&'()*+,-.:;<=>?@[\\]^_`{|}~"),
+         "file:///a/%20!%22%23$%25&'()*+,-.:%3B%3C=%3E%3F@%5B%5C%5D%5E_%60%7B%7C%7D~"},
+        {"bytes", FileUriOf("/a/\x01\x7F\xFF\xD0\xB0"), "file:///a/%01%7F%FF%D0%B0"},
+        {"back", PathOfFileUri("file:///a/%20b%ff").value_or("none"), "/a/ b\xFF"},
+        {"plain", PlainPath("//a/./b/../c/"), "/a/c"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.made, c.expected) << c.bytes;
+}
+
+// A destroyed file's thumbnails in every size and among the failures, its
+// entry in the list of recent files and KDE's recent document go; those of
+// other files stay byte for byte.
+TEST_F(Methods, TheDesktopForgetsADestroyedFile)
+{
+    const std::string listed = Listed("my photo.jpg", 10);
+    const std::string other = tree / "other.jpg";
+    const std::string cache = tree / "cache/thumbnails/";
+    for (const char* folder : {"cache", "cache/thumbnails", "cache/thumbnails/normal", "cache/thumbnails/large",
+                               "cache/thumbnails/fail", "cache/thumbnails/fail/app", "data", "data/RecentDocuments"})
+        MakeFolder(tree / folder);
+    const auto thumbnail = [](const std::string& path) { return Md5Hex(FileUriOf(path)) + ".png"; };
+    const std::vector<std::string> gone = {cache + "normal/" + thumbnail(listed), cache + "large/" + thumbnail(listed),
+                                           cache + "fail/app/" + thumbnail(listed),
+                                           tree / "data/RecentDocuments/a.desktop"};
+    const std::vector<std::string> kept = {cache + "normal/" + thumbnail(other),
+                                           tree / "data/RecentDocuments/b.desktop"};
+    for (const std::string& path : gone)
+        WriteFile(path, "Thumb::URI " + listed);
+    for (const std::string& path : kept)
+        WriteFile(path, "Thumb::URI " + other);
+    WriteFile(tree / "data/RecentDocuments/a.desktop", "[Desktop Entry]\nURL[$e]=" + FileUriOf(listed) + "\n");
+    WriteFile(tree / "data/RecentDocuments/b.desktop", "[Desktop Entry]\nURL[$e]=" + FileUriOf(other) + "\n");
+    const std::string head = "<?xml version=\"1.0\"?>\n<xbel>\n";
+    const std::string otherEntry = "  <bookmark href=\"" + FileUriOf(other) + "\" added=\"x\">\n  </bookmark>\n";
+    const std::string listedEntry = "  <bookmark href=\"" + FileUriOf(listed) + "\">\n    <info/>\n  </bookmark>\n";
+    WriteFile(tree / "data/recently-used.xbel", head + listedEntry + otherEntry + "</xbel>\n");
+    setenv("XDG_CACHE_HOME", (tree / "cache").c_str(), 1);
+    setenv("XDG_DATA_HOME", (tree / "data").c_str(), 1);
+    Shredder.Run(MethodBalanced);
+    unsetenv("XDG_CACHE_HOME");
+    unsetenv("XDG_DATA_HOME");
+    for (const std::string& path : gone)
+        EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_EQ(ReadFile(kept[0]), "Thumb::URI " + other);
+    EXPECT_TRUE(Exists(kept[1]));
+    EXPECT_EQ(ReadFile(tree / "data/recently-used.xbel"), head + otherEntry + "</xbel>\n");
+    EXPECT_TRUE(Shredder.Report().Empty());
 }

@@ -9,10 +9,12 @@
 
 #include "pages/Pump.h"
 
+#include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPixmap>
+#include <QProcess>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
@@ -326,6 +328,105 @@ TEST_F(ProgressPage, LongPathKeepsItsFileNameInSight)
 
 namespace {
 
+// A session bus of the test's own, with a stand-in notification service on it
+// that also hears what docks are shown: "docked" and "cleared" as the progress
+// is shown and cleared, "summary: body" of each notification.
+class DesktopBus : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList heard;
+    QProcess daemon;
+    QString address;
+
+    QDBusConnection Connect(const QString& name)
+    {
+        if (daemon.state() == QProcess::NotRunning) {
+            daemon.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+            daemon.waitForReadyRead(10000);
+            address = QString::fromUtf8(daemon.readLine()).trimmed();
+        }
+        return QDBusConnection::connectToBus(address, name);
+    }
+
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body, const QStringList&,
+                const QVariantMap&, int)
+    {
+        heard << summary + QStringLiteral(": ") + body;
+        return 1;
+    }
+    void Update(const QString&, const QVariantMap& properties)
+    {
+        const QString word = properties.value(QStringLiteral("progress-visible")).toBool() ? "docked" : "cleared";
+        if (heard.isEmpty() || heard.back() != word)
+            heard << word;
+    }
+};
+
+struct EndCase {
+    const char* name;
+    bool active; // the progress page is the active window as the run ends
+    std::vector<std::string> files; // listed in this order; "b-" is gone before its turn
+    bool stop; // "Стоп" at the first block
+    const char* told; // by the notification, if any
+};
+
+class RunEnds : public PageRunTest, public testing::WithParamInterface<EndCase> {};
+
+} // namespace
+
+// A run that ends while no window of Sorvex is active says so in one
+// notification; one that ends in front says nothing. Docks are shown its
+// progress, cleared at every end.
+TEST_P(RunEnds, AreToldOutsideTheWindowOnlyBehindIt)
+{
+    DesktopBus bus;
+    QDBusConnection listener = bus.Connect(QStringLiteral("listener"));
+    ASSERT_TRUE(listener.registerService(QStringLiteral("org.freedesktop.Notifications"))) << "dbus-daemon";
+    listener.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &bus, QDBusConnection::ExportAllSlots);
+    listener.connect({}, {}, "com.canonical.Unity.LauncherEntry", "Update", &bus, SLOT(Update(QString, QVariantMap)));
+    frmProgr->Outside.UseBus(bus.Connect(QStringLiteral("program")));
+    for (const std::string& name : GetParam().files) {
+        if (name.back() != '-')
+            WriteFile(tree / name, std::string(3000, 'r'));
+        ListFile(tree / name);
+    }
+    fs.afterWrite = [stop = GetParam().stop](int) { Shredder.Stop = Shredder.Stop || stop; };
+    QCoreApplication::processEvents(); // the page's own activation on show, first
+    QApplication::setActiveWindow(GetParam().active ? frmProgr : nullptr);
+    const ModalWatcher boxes; // the report
+    try {
+        Shredder.Run(MethodBalanced);
+    } catch (const std::exception&) { // the file gone before its turn
+    }
+    QElapsedTimer clock;
+    for (clock.start(); bus.heard.size() < 2 || bus.heard.back() != "cleared"; QCoreApplication::processEvents())
+        ASSERT_LT(clock.elapsed(), 10000) << bus.heard.join(u'|').toStdString();
+    QStringList told{"docked", "cleared"};
+    if (*GetParam().told != '\0')
+        told.insert(1, QString::fromUtf8(GetParam().told));
+    EXPECT_EQ(bus.heard, told);
+    QDBusConnection::disconnectFromBus(QStringLiteral("listener"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("program"));
+    bus.daemon.kill();
+    bus.daemon.waitForFinished();
+}
+
+// What a stopped run and a failed one tell; a finished one, in the driven walk (tests/e2e/real_program.sh).
+const char* const StoppedText = "Уничтожение файлов остановлено: Уничтожено файлов: 0. В окне Sorvex ждёт отчёт о том, "
+                                "что могло остаться.";
+// The file that ended the run is in the report shown before the error.
+const char* const FailedText = "Уничтожение файлов прервано ошибкой: Уничтожено файлов: 1. В окне Sorvex ждёт отчёт о "
+                               "том, что могло остаться. Сообщение об ошибке ждёт в окне Sorvex.";
+INSTANTIATE_TEST_SUITE_P(Ends, RunEnds,
+                         testing::Values(EndCase{"InFront", true, {"a", "b-"}, false, ""},
+                                         EndCase{"StoppedBehind", false, {"a", "b"}, true, StoppedText},
+                                         EndCase{"FailedBehind", false, {"a", "b-"}, false, FailedText}),
+                         [](const testing::TestParamInfo<EndCase>& tested) { return tested.param.name; });
+
+namespace {
+
 // The parameter: the old bytes went free with the file (copy on write), or
 // another name keeps them (a hard link).
 class WipeOffer : public PageRunTest, public testing::WithParamInterface<bool> {
@@ -375,3 +476,5 @@ TEST_P(WipeOffer, TheReportBoxOffersAWipeWhereItReachesWhatRemains)
         EXPECT_EQ(watcher.seen()[1].icon, QMessageBox::Information);
     }
 }
+
+#include "test_progress_page.moc"

@@ -2,6 +2,7 @@
 // lies, a name that could not be removed, a folder that could not be read, a
 // file whose content other names keep — each is named in the run's report;
 // a clean run says nothing. And "Стоп" is answered before the next file.
+#include "engine/Error.h"
 #include "engine/Landing.h"
 #include "pages/ReportBox.h"
 #include "tests/support/EngineTest.h"
@@ -9,6 +10,8 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
+#include <tuple>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -93,6 +96,8 @@ TEST_F(Report, EachThingLeftBehindIsNamedWithItsReason)
         {tree / "list/vanishing/", Remains::FolderUnreadable},
     };
     EXPECT_EQ(items, expected);
+    EXPECT_EQ(view.ends, (decltype(view.ends){{0, RunEnd::Finished}}))
+        << "a name removed and reported is not destroyed";
     EXPECT_EQ(ReadFile(tree / "elsewhere"), "kept under another name");
     EXPECT_TRUE(Exists(tree / "list/undeletable"));
 }
@@ -202,6 +207,31 @@ TEST_F(Report, StopAfterAFileIsAnsweredBeforeTheNextOne)
     EXPECT_EQ(fs.opened.back(), tree / "m-first") << "the second was never opened";
 }
 
+// The file that ends a run is listed first, with why; every file after it as not reached.
+TEST_F(Report, TheFileThatEndsARunIsListedWithWhy)
+{
+    using Case = std::tuple<Refusal, int, Remains>; // Refusal::None: the look at its name fails
+    for (const auto& [refusal, error, why] :
+         {Case{Refusal::ReadOnly, EROFS, Remains::ReadOnlyFileSystem},
+          Case{Refusal::Protected, EPERM, Remains::WriteProtected}, Case{Refusal::Busy, ETXTBSY, Remains::InUse},
+          Case{Refusal::Denied, EACCES, Remains::NoWritePermission}, Case{Refusal::Failed, EIO, Remains::SystemError},
+          Case{Refusal::None, EIO, Remains::SystemError}}) {
+        view = RecordingView();
+        const std::string first = Made("a");
+        ListFile(first);
+        ListFile(Made("b"));
+        fs.refuseOpen = {{first, {refusal, error}}};
+        fs.failLook =
+            refusal == Refusal::None ? std::map<std::string, int>{{first, error}} : std::map<std::string, int>{};
+        EXPECT_THROW(Shredder.Run(MethodBalanced), Error);
+        EXPECT_EQ(Items(),
+                  (std::vector<std::pair<std::string, Remains>>{{first, why}, {tree / "b", Remains::NotReached}}))
+            << error;
+        EXPECT_EQ(view.reports.at(0).items.at(0).error, error);
+        EXPECT_EQ(ReadFile(first), std::string(1000, 'm'));
+    }
+}
+
 // Where the old data lies against where each pass put it.
 TEST(Landing, OnlyOldDataOverwrittenWhereItLiesHasLanded)
 {
@@ -249,13 +279,17 @@ TEST(ReportBox, CountsPerReasonAndEveryPathInTheDetails)
     report.Add("/a/<b>bold</b>", Remains::NotInPlace);
     report.Add("/a/two", Remains::NotInPlace);
     report.Add("/a/hard", Remains::OtherNames);
+    report.Add("/a/x\n/a/y — удалено — \xE2\x80\xAE", Remains::NotInPlace); // a name that forges a line
+    report.Add("/mnt", Remains::Flash);
     const QString summary = ReportSummary(report);
-    EXPECT_TRUE(summary.contains(ReasonText(Remains::NotInPlace) + QStringLiteral(": 2")));
+    EXPECT_TRUE(summary.contains(ReasonText(Remains::NotInPlace) + QStringLiteral(": 3")));
+    EXPECT_TRUE(summary.contains(ReasonText(Remains::Flash) + u'\n')) << "said of the medium, not counted";
     EXPECT_TRUE(summary.contains(ReasonText(Remains::OtherNames) + QStringLiteral(": 1")));
     EXPECT_FALSE(summary.contains(QStringLiteral("/a/two")));
     const QStringList lines = ReportDetails(report).split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3);
+    ASSERT_EQ(lines.size(), 5);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("/a/<b>bold</b> — ")));
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("/a/x\\x0A/a/y — удалено — \\u202E — ")));
 }
 
 // Names of one content that are all in the list: the last one met is
@@ -279,6 +313,7 @@ TEST_F(Report, HardLinksAllInTheListLeaveNothingBehind)
         EXPECT_EQ(Items(),
                   (std::vector<std::pair<std::string, Remains>>{{tree / "backup/monday/kept", Remains::OtherNames}}))
             << method;
+        EXPECT_EQ(view.ends, (decltype(view.ends){{2, RunEnd::Finished}})) << "both names of the photo";
         WriteFile(tree / "backup/monday/photo", std::string(3000, 'p'));
         ASSERT_EQ(::link((tree / "backup/monday/photo").c_str(), (tree / "backup/tuesday/photo").c_str()), 0);
         ASSERT_EQ(::link((tree / "elsewhere").c_str(), (tree / "backup/monday/kept").c_str()), 0);

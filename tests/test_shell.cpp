@@ -175,6 +175,14 @@ TEST(ErrorBox, DispatchShowsTheErrorAbandonsTheHandlerAndGoesOn)
     EXPECT_EQ(watcher.seen()[0].text, "Cannot open file /tmp/x.");
     EXPECT_EQ(watcher.seen()[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(Dispatch([] {}));
+    // A path as long as a deep tree's: shortened in the middle, whole in the details.
+    const std::string deep = "/tmp" + std::string(40000, '/') + "name.txt";
+    EXPECT_FALSE(Dispatch([&] { throw Error("Cannot open file ", deep); }));
+    ASSERT_EQ(watcher.seen().size(), 2u);
+    EXPECT_TRUE(watcher.seen()[1].text.startsWith("Cannot open file /tmp/"));
+    EXPECT_TRUE(watcher.seen()[1].text.endsWith("name.txt."));
+    EXPECT_LT(watcher.seen()[1].text.size(), 200);
+    EXPECT_EQ(watcher.seen()[1].details, QString::fromStdString(deep));
 }
 
 TEST(ErrorBox, SilentAbortShowsNothingAndForeignExceptionsStopAtDispatch)
@@ -233,7 +241,7 @@ TEST(Look, StyleAndPaletteAreTheProgramsOwn)
     EXPECT_LT(QApplication::palette().color(QPalette::WindowText).lightness(), 64);
 }
 
-TEST(Look, SizesInTheDialogsSpeakOneLanguage)
+TEST(Look, SizesAndTypesInTheDialogsSpeakOneLanguage)
 {
     const struct {
         std::int64_t bytes;
@@ -247,4 +255,15 @@ TEST(Look, SizesInTheDialogsSpeakOneLanguage)
     };
     for (const auto& size : sizes)
         EXPECT_EQ(SizeText(size.bytes), QString::fromUtf8(size.text)) << size.bytes;
+    const struct {
+        const char* model;
+        const char* text;
+    } types[] = {
+        {"Folder", "Папка"},
+        {"Alias", "Ссылка"},
+        {"Unknown", "Неизвестно"},
+        {"Текстовый документ", "Текстовый документ"},
+    };
+    for (const auto& type : types)
+        EXPECT_EQ(TypeText(QString::fromUtf8(type.model)), QString::fromUtf8(type.text)) << type.model;
 }

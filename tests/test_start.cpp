@@ -10,6 +10,7 @@
 #include <QScreen>
 
 #include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include <unistd.h>
@@ -39,7 +40,7 @@ class InFolder {
 public:
     InFolder(const std::string& folder, bool gone) : saved_(::getcwd(nullptr, 0))
     {
-        MakeFolder(folder);
+        std::filesystem::create_directories(folder);
         EXPECT_EQ(::chdir(folder.c_str()), 0);
         if (gone) {
             EXPECT_EQ(::rmdir(folder.c_str()), 0);
@@ -66,6 +67,9 @@ TEST(CommandLinePaths, EmptyAndUnresolvablePathsAreRefusedWithWhy)
 {
     TempTree tree;
     const std::string work = tree / "work";
+    const std::string trash = tree / "data/Trash/files/";
+    ASSERT_EQ(setenv("XDG_DATA_HOME", (tree / "data").c_str(), 1), 0);
+    const std::string usb = "/media/usb/.Trash-" + std::to_string(getuid()) + "/files/";
     const struct {
         bool gone;
         std::vector<std::string> arguments;
@@ -86,11 +90,28 @@ TEST(CommandLinePaths, EmptyAndUnresolvablePathsAreRefusedWithWhy)
           {"/etc", PathRefusal::None},
           {"../x", PathRefusal::Unresolvable},
           {".", PathRefusal::Unresolvable}}},
+        // Locations from file managers: their own files, and items of the Trash.
+        {false,
+         {"file:///a%20b/caf%E9", "file://localhost/etc//", "file://elsewhere.example/x", "trash:///it's%20new/sub",
+          "trash:///%5Cmedia%5Cusb%5C.Trash-" + std::to_string(getuid()) + "%5Cfiles%5Ca", "trash:///%5Cetc%5Cpasswd",
+          "trash:///%60%60x", "trash:/0-d/e", "trash:/7-nowhere", "trash:///d/../../x", "file:///etc%00/x"},
+         {{"/a b/caf\xE9", PathRefusal::None},
+          {"/etc", PathRefusal::None},
+          {"file://elsewhere.example/x", PathRefusal::NotLocal},
+          {trash + "it's new/sub", PathRefusal::None},
+          {usb + "a", PathRefusal::None},
+          {"trash:///%5Cetc%5Cpasswd", PathRefusal::NotLocal},
+          {trash + "`x", PathRefusal::None},
+          {trash + "d/e", PathRefusal::None},
+          {"trash:/7-nowhere", PathRefusal::NotLocal},
+          {"trash:///d/../../x", PathRefusal::NotLocal},
+          {"file:///etc%00/x", PathRefusal::NotLocal}}},
     };
     for (const auto& line : cases) {
         const InFolder in(line.gone ? tree / "gone" : work, line.gone);
         EXPECT_EQ(PathsOf(line.arguments), line.expected) << (line.gone ? "working folder removed" : "");
     }
+    unsetenv("XDG_DATA_HOME");
 }
 
 // --free-space takes the paths as folders to wipe the free space below; with
@@ -116,20 +137,23 @@ TEST(RefusedPaths, TheBoxCountsEachReasonAndNamesEveryPathInItsDetails)
     refused.Add("", PathRefusal::Empty);
     refused.Add("etc", PathRefusal::Unresolvable);
     refused.Add("/usr/..", PathRefusal::Root);
+    refused.Add("trash:/7-nowhere", PathRefusal::NotLocal);
     refused.Add("/caf\xE9", PathRefusal::Missing);
-    EXPECT_EQ(refused.Summary(), "Не добавлено в список путей: 20004.\n\n"
+    EXPECT_EQ(refused.Summary(), "Не добавлено в список путей: 20005.\n\n"
                                  "— нет такого файла или папки: 20001\n"
                                  "— пустой путь не называет никакого файла: 1\n"
                                  "— относительный путь, а текущую папку не удалось прочитать: 1\n"
-                                 "— корневая папка системы: её уничтожить нельзя: 1\n\n"
+                                 "— корневая папка системы: её уничтожить нельзя: 1\n"
+                                 "— адрес не называет файла на этом компьютере: 1\n\n"
                                  "Все пути — в подробностях.");
     const QStringList details = refused.Details().split(u'\n');
-    ASSERT_EQ(details.size(), 20004 + 1) << "one a line, each ended";
+    ASSERT_EQ(details.size(), 20005 + 1) << "one a line, each ended";
     EXPECT_EQ(details[0], "/gone/0 — нет такого файла или папки");
     EXPECT_EQ(details[20000], "\"\" — пустой путь не называет никакого файла");
     EXPECT_EQ(details[20001], "etc — относительный путь, а текущую папку не удалось прочитать");
     EXPECT_EQ(details[20002], "/usr/.. — корневая папка системы: её уничтожить нельзя");
-    EXPECT_EQ(details[20003], QStringLiteral("/caf\uFFFD — нет такого файла или папки"));
+    EXPECT_EQ(details[20003], "trash:/7-nowhere — адрес не называет файла на этом компьютере");
+    EXPECT_EQ(details[20004], QStringLiteral("/caf\uFFFD — нет такого файла или папки"));
 
     int height = 0;
     Qt::TextFormat format = Qt::AutoText;

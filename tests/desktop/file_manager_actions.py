@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The launcher and the file managers' actions start Sorvex with exactly the
-selected paths, one argument each; the free-space actions, offered on folders
-only, with "--free-space" before them.
+selected items, one argument each: their paths, or their URIs where the action
+takes URIs (%U, so that an item of the Trash reaches Sorvex as its trash: URI).
 
 A stub `sorvex` first on PATH records the arguments it gets, NUL-separated.
 The selection has a folder with a space in its name, names with an apostrophe,
@@ -10,21 +10,27 @@ How each command line comes to be:
 
 - launcher (Exec=... %F): GIO's own launching, as GNOME and Files use it.
 - Dolphin: the action's Exec expanded and started by GIO. KIO follows the same
-  Desktop Entry rules for %F, the only field code this test accepts: every
-  selected local file one argument of its own, no shell.
-- Nemo: Nemo's expansion of %F emulated as Nemo 5.6 (Debian 12) does it: each
-  path with ' and " escaped by a backslash, spaces too under EscapeSpaces,
+  Desktop Entry rules for %U: every selected item's URL one argument of its
+  own, no shell.
+- Nemo: Nemo's expansion of %U emulated as Nemo 5.6 (Debian 12) does it: each
+  URI with ' and " escaped by a backslash, spaces too under EscapeSpaces,
   wrapped in the Quote character if one is set, joined by Separator (a space
   by default) into the Exec line. GLib's g_spawn_command_line_async, which
   Nemo calls, then splits and starts it; here its synchronous twin does.
-- Caja, PCManFM and PCManFM-Qt: the FileManager-Actions entry, %F expanded as
-  they do: each path quoted for the shell (g_shell_quote), joined by spaces,
+- Caja, PCManFM and PCManFM-Qt: the FileManager-Actions entry, %U expanded as
+  they do: each URI quoted for the shell (g_shell_quote), joined by spaces,
   the line split and started as by g_spawn_command_line_async.
 - Thunar: its "Send To" entry offered by the types Thunar matches against the
-  selection, and started through GIO as Thunar does.
+  selection, and started through GIO as Thunar does: URIs as they are, with
+  X-GIO-NoFuse (GIO would pass a local file's path for %U otherwise).
 - Files (Nautilus): the extension itself, loaded with the real nautilus-python
   bindings, handed the selection and its menu item activated; it launches the
-  installed launcher through GIO.
+  installed launcher through GIO. An item of the Trash is handed over as the
+  file the Trash keeps, which GIO's Trash gives as its activation URI.
+
+The free-space actions, offered on local folders only, take their paths (%F)
+after "--free-space", each started the same way as its file manager's other
+action.
 
 Usage: file_manager_actions.py <source folder> [unittest options]
 """
@@ -110,17 +116,23 @@ def gio_launch(desktop_entry, paths):
     app.launch([Gio.File.new_for_path(os.fsdecode(path)) for path in paths], None)
 
 
-def exec_entry(exec_line):
-    """An application entry of an action's Exec line, as KIO starts it."""
+def uris(paths):
+    """The items' URIs as GIO and the file managers write them."""
+    return [Gio.File.new_for_path(os.fsdecode(path)).get_uri().encode() for path in paths]
+
+
+def kio_entry(exec_line):
+    """An application entry of a service menu's Exec, as KIO starts it: URLs as they are."""
     entry = GLib.KeyFile()
     entry.set_string("Desktop Entry", "Type", "Application")
     entry.set_string("Desktop Entry", "Name", "Sorvex")
     entry.set_string("Desktop Entry", "Exec", exec_line)
+    entry.set_string("Desktop Entry", "X-GIO-NoFuse", "true")
     return entry
 
 
-def nemo_command(action, paths):
-    """The command line Nemo makes of an action's Exec for the paths."""
+def nemo_command(action, code, items):
+    """The command line Nemo makes of an action's Exec for the items (bytes)."""
     group = "Nemo Action"
 
     def optional(key, default):
@@ -130,18 +142,19 @@ def nemo_command(action, paths):
     quote = {"single": b"'", "double": b'"', "backtick": b"`"}.get(optional("Quote", ""), b"")
     separator = optional("Separator", " ").encode()
 
-    def written(path):
-        path = path.replace(b"'", b"\\'").replace(b'"', b'\\"')
+    def written(item):
+        item = item.replace(b"'", b"\\'").replace(b'"', b'\\"')
         if escape_spaces:
-            path = path.replace(b" ", b"\\ ")
-        return quote + path + quote
+            item = item.replace(b" ", b"\\ ")
+        return quote + item + quote
 
-    return action.get_string(group, "Exec").encode().replace(b"%F", separator.join(written(p) for p in paths))
+    line = action.get_string(group, "Exec").encode().replace(code, separator.join(written(i) for i in items))
+    return os.fsdecode(line)
 
 
-def fma_command(exec_line, paths):
-    """The command line Caja and the PCManFMs make of an Exec for the paths."""
-    return exec_line.replace("%F", " ".join(GLib.shell_quote(os.fsdecode(path)) for path in paths))
+def fma_command(exec_line, code, items):
+    """The command line Caja and the PCManFMs make of an Exec for the items (bytes)."""
+    return exec_line.replace(code, " ".join(GLib.shell_quote(os.fsdecode(item)) for item in items))
 
 
 def spawned(command):
@@ -184,14 +197,15 @@ class FileManagerActions(unittest.TestCase):
 
         self.assertTrue(offered(folder=False, protocol="file"))
         self.assertTrue(offered(folder=True, protocol="file"))
+        self.assertTrue(offered(folder=True, protocol="trash"))
         self.assertFalse(offered(folder=False, protocol="sftp"))
 
         group = "Desktop Action shred"
         self.assertEqual(menu.get_string(group, "Name"), LABEL)
         exec_line = menu.get_string(group, "Exec")
-        self.assertEqual(field_codes(exec_line), ["%F"])
-        gio_launch(exec_entry(exec_line), self.paths)
-        self.assertEqual(recorded(), self.paths)
+        self.assertEqual(field_codes(exec_line), ["%U"])
+        gio_launch(kio_entry(exec_line), self.paths)
+        self.assertEqual(recorded(), uris(self.paths))
 
     def test_nemo_offers_any_selection_and_passes_it(self):
         group = "Nemo Action"
@@ -200,10 +214,9 @@ class FileManagerActions(unittest.TestCase):
         self.assertEqual(action.get_string(group, "Selection").lower(), "notnone")
         self.assertEqual(action.get_string_list(group, "Extensions"), ["any"])
         exec_line = action.get_string(group, "Exec")
-        self.assertEqual(field_codes(exec_line), ["%F"])
-
-        self.assertTrue(spawned(os.fsdecode(nemo_command(action, self.paths))))
-        self.assertEqual(recorded(), self.paths)
+        self.assertEqual(field_codes(exec_line), ["%U"])
+        self.assertTrue(spawned(nemo_command(action, b"%U", uris(self.paths))))
+        self.assertEqual(recorded(), uris(self.paths))
 
     def test_caja_and_pcmanfm_offer_local_items_and_pass_them(self):
         action = key_file(os.path.join(ACTIONS, "sorvex-shred-fma.desktop"))
@@ -212,21 +225,21 @@ class FileManagerActions(unittest.TestCase):
         self.assertEqual(action.get_string_list("Desktop Entry", "Profiles"), ["shred"])
         group = "X-Action-Profile shred"
         self.assertEqual(action.get_string_list(group, "MimeTypes"), ["all/all"])
-        self.assertEqual(action.get_string_list(group, "Schemes"), ["file"])
+        self.assertEqual(action.get_string_list(group, "Schemes"), ["file", "trash"])
         exec_line = action.get_string(group, "Exec")
-        self.assertEqual(field_codes(exec_line), ["%F"])
-        self.assertTrue(spawned(fma_command(exec_line, self.paths)))
-        self.assertEqual(recorded(), self.paths)
+        self.assertEqual(field_codes(exec_line), ["%U"])
+        self.assertTrue(spawned(fma_command(exec_line, "%U", uris(self.paths))))
+        self.assertEqual(recorded(), uris(self.paths))
 
     def test_thunar_sends_files_and_folders_to_it(self):
         entry = key_file(os.path.join(ACTIONS, "sorvex-shred-thunar.desktop"))
         self.assertEqual(entry.get_string("Desktop Entry", "Name"), LABEL)
-        self.assertEqual(field_codes(entry.get_string("Desktop Entry", "Exec")), ["%F"])
+        self.assertEqual(field_codes(entry.get_string("Desktop Entry", "Exec")), ["%U"])
         types = entry.get_string_list("Desktop Entry", "MimeType")
         for kind in ["text/plain", "image/jpeg", "application/x-zerosize", "inode/symlink", "inode/directory"]:
             self.assertTrue(any(Gio.content_type_is_a(kind, offered) for offered in types), kind)
         gio_launch(entry, self.paths)
-        self.assertEqual(recorded(), self.paths)
+        self.assertEqual(recorded(), uris(self.paths))
 
     def test_nautilus_offers_local_selections_and_passes_them(self):
         with warnings.catch_warnings():  # gi's importer is an old-style one
@@ -235,14 +248,18 @@ class FileManagerActions(unittest.TestCase):
         provider = extension["SorvexShredMenu"]()
 
         class Selected:  # what the extension asks of a NautilusFileInfo
-            def __init__(self, location):
+            def __init__(self, location, activation=None):
                 self.location = location
+                self.activation = activation or location
 
             def get_location(self):
                 return self.location
 
+            def get_activation_uri(self):
+                return self.activation.get_uri()
+
             def is_directory(self):
-                return os.path.isdir(self.location.get_path())
+                return os.path.isdir(self.location.get_path() or "")
 
         remote = [Selected(Gio.File.new_for_uri("sftp://example.org/home/me/notes.txt"))]
         self.assertEqual(provider.get_file_items(remote), [])
@@ -253,6 +270,14 @@ class FileManagerActions(unittest.TestCase):
         self.assertEqual([item.props.label for item in items], [LABEL])
         items[0].emit("activate")
         self.assertEqual(recorded(), self.paths)
+
+        # In the Trash: the file the Trash keeps; inside a trashed folder, none.
+        kept = Gio.File.new_for_path(os.fsdecode(self.paths[1]))
+        items = provider.get_file_items([Selected(Gio.File.new_for_uri("trash:///it%27s%20mine.txt"), kept)])
+        self.assertEqual([item.props.label for item in items], [LABEL])
+        items[0].emit("activate")
+        self.assertEqual(recorded(), [self.paths[1]])
+        self.assertEqual(provider.get_file_items([Selected(Gio.File.new_for_uri("trash:///folder/inside"))]), [])
 
         folders = provider.get_file_items(chosen[:1])
         self.assertEqual([item.props.label for item in folders], [LABEL, FREE_SPACE_LABEL])
@@ -275,14 +300,15 @@ class FileManagerActions(unittest.TestCase):
                  fma.get_string("Desktop Entry", "Name"), thunar.get_string("Desktop Entry", "Name")]
         self.assertEqual(names, [FREE_SPACE_LABEL] * 4)
 
-        gio_launch(exec_entry(dolphin.get_string("Desktop Action freespace", "Exec")), folder)
+        gio_launch(kio_entry(dolphin.get_string("Desktop Action freespace", "Exec")), folder)
         self.assertEqual(recorded(), [b"--free-space", *folder])
-        self.assertTrue(spawned(os.fsdecode(nemo_command(nemo, folder))))
+        self.assertTrue(spawned(nemo_command(nemo, b"%F", folder)))
         self.assertEqual(recorded(), [b"--free-space", *folder])
-        self.assertTrue(spawned(fma_command(fma.get_string(profile, "Exec"), folder)))
+        self.assertTrue(spawned(fma_command(fma.get_string(profile, "Exec"), "%F", folder)))
         self.assertEqual(recorded(), [b"--free-space", *folder])
         gio_launch(thunar, folder)
         self.assertEqual(recorded(), [b"--free-space", *folder])
+
 
 if __name__ == "__main__":
     try:

@@ -11,6 +11,7 @@ DRIVE_TMP=""
 DRIVE_WM_PID=""
 DRIVE_PID=""
 DRIVE_WATCHDOG=""
+DRIVE_BUS_PIDS=() # the session bus of drive_start_session and what listens on it
 DRIVE_PAGE="" # window of the page on screen
 DRIVE_DIALOG=""
 DRIVE_DIALOG_CAPTION="" # the caption of the last dialog answered
@@ -75,6 +76,11 @@ drive_end()
         kill "$DRIVE_PID" 2>/dev/null || true
         wait "$DRIVE_PID" 2>/dev/null || true
     fi
+    local pid
+    for pid in "${DRIVE_BUS_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
     if [ -n "$DRIVE_WM_PID" ]; then
         kill "$DRIVE_WM_PID" 2>/dev/null || true
         wait "$DRIVE_WM_PID" 2>/dev/null || true
@@ -127,17 +133,50 @@ drive_wm_ready()
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
-# The program's surroundings: on the X display alone unless a caller sets
-# DRIVE_ENV to env(1) arguments of its own (a locale, a theme, a Wayland display).
-DRIVE_ENV=(-u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb)
+# The program's surroundings: on the X display alone, and on no session bus
+# unless drive_start_session gives it one, unless a caller sets DRIVE_ENV to
+# env(1) arguments of its own (a locale, a theme, a Wayland display).
+DRIVE_ENV=(-u WAYLAND_DISPLAY -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb)
 
+# A session bus of the drive's own, with the accessibility bus beside it (the
+# pages read through AT-SPI, as a screen reader reads them), and a record in
+# DRIVE_TMP/bus.log of the notifications and the progress for docks sent there.
+drive_start_session()
+{
+    drive_step "starting a session bus and the accessibility bus"
+    local address
+    exec {address}< <(exec dbus-daemon --session --nofork --print-address=1 2>/dev/null)
+    DRIVE_BUS_PIDS+=($!)
+    read -r -t 10 DBUS_SESSION_BUS_ADDRESS <&"$address" ||
+        drive_fail "dbus-daemon did not start (scripts/packages.sh TEST_PACKAGES)"
+    exec {address}<&-
+    export DBUS_SESSION_BUS_ADDRESS
+    DRIVE_ENV+=(DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" QT_ACCESSIBILITY=1
+        QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$DRIVE_TMP/a11y.log" 2>&1 &
+    DRIVE_BUS_PIDS+=($!)
+    dbus-monitor --session "interface='org.freedesktop.Notifications',member='Notify'" \
+        "interface='com.canonical.Unity.LauncherEntry'" >"$DRIVE_TMP/bus.log" 2>&1 &
+    DRIVE_BUS_PIDS+=($!)
+}
+
+# The page on screen as a screen reader reads it (tests/e2e/screen_reader.py
+# says what is checked), after drive_start_session; nothing without it.
+drive_read_aloud()
+{
+    [ ${#DRIVE_BUS_PIDS[@]} -gt 0 ] || return 0
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/screen_reader.py" "$@" ||
+        drive_fail "the page does not read as it shows"
+}
+
+# The program, with any paths to put in its file list.
 drive_start_sorvex()
 {
     drive_step "starting $1"
     [ -x "$1" ] || drive_fail "$1 is not a built program"
     mkdir -p -m 700 "$DRIVE_TMP/runtime"
     env "${DRIVE_ENV[@]}" XDG_RUNTIME_DIR="$DRIVE_TMP/runtime" \
-        "$1" >"$DRIVE_TMP/sorvex.log" 2>&1 &
+        "$@" >"$DRIVE_TMP/sorvex.log" 2>&1 &
     DRIVE_PID=$!
     DRIVE_PAGE=""
     drive_poll 10 drive_find_page "" || drive_fail "the welcome page did not appear"
@@ -297,6 +336,7 @@ drive_walk()
 
     drive_step "welcome page"
     drive_shoot "$shots/welcome.png"
+    drive_read_aloud "Добро пожаловать в Sorvex - одну из лучших программ для удаления данных, без возможности их восстановления."
     drive_next_page "${DRIVE_NEXT[@]}"
 
     drive_step "file selection page: adding $folder through \"Добавить папку\""
@@ -304,6 +344,8 @@ drive_walk()
     drive_step "file selection page: adding $* through \"Добавить файл(ы)\""
     drive_dialog_answer '^Добавить файл' "${DRIVE_ADD_FILES[@]}" "$quoted"
     drive_shoot "$shots/files.png"
+    drive_read_aloud "Выбор файлов для удаления. Выберите те файлы, которые необходимо удалить." \
+        "named:Список файлов и папок для уничтожения"
     drive_next_page "${DRIVE_NEXT[@]}"
 
     drive_step "method page: choosing \"Тщательный\""
@@ -317,11 +359,13 @@ drive_walk()
     drive_part "$DRIVE_THOROUGH_MARK" "$DRIVE_TMP/now.png"
     compare -metric AE "$DRIVE_TMP/checked.png" "$DRIVE_TMP/now.png" null: 2>/dev/null ||
         drive_fail "\"Тщательный\" does not look checked after the click"
+    drive_read_aloud "Выбор способа удаления файлов. Выберите наиболее приемлемый для вас способ" "described:Далее >"
 
     drive_step "progress page: running"
     drive_next_page "${DRIVE_NEXT[@]}"
     drive_poll 30 drive_finished || drive_fail "the run did not finish within 30 s"
     drive_shoot "$shots/progress.png"
+    drive_read_aloud "Удаление файлов. Сейчас идёт процесс удаления файлов." "named:Текущий файл" "value:Все файлы=100"
 }
 
 drive_finished() { [ "$(drive_colours "$DRIVE_HINT")" -gt 1 ]; }

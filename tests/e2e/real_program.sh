@@ -34,6 +34,7 @@ target_sum=$(sha256sum <"$work/outside/target.txt")
 mapfile -t files < <(find "$work/chosen" "$work/loose" ! -type d)
 mapfile -t folders < <(find "$work" -type d)
 
+drive_start_session
 drive_start_sorvex "$sorvex"
 [ "$(drive_position)" = 192,107 ] || drive_fail "the welcome page is at $(drive_position), not at 192,107"
 drive_walk "$shots" "$work/chosen" "$work/loose/one.txt" "$work/loose/two.dat"
@@ -48,6 +49,16 @@ done
 if [ ! -f "$work/outside/target.txt" ] || [ "$(sha256sum <"$work/outside/target.txt")" != "$target_sum" ]; then
     drive_fail "the link's target outside the chosen folder was touched"
 fi
+
+# Docks were shown the run's progress, cleared at its end. With no window
+# manager to hand the keyboard to each new page, no window of Sorvex was
+# active when the run ended: one notification told of it.
+drive_step "what the session bus heard of the run"
+docked() { grep -A1 '"progress-visible"' "$DRIVE_TMP/bus.log" | grep -o 'boolean [a-z]*' | sed -n "$1"; }
+drive_poll 3 eval '[ "$(docked \$p)" = "boolean false" ]' || drive_fail "the dock's progress was not cleared"
+[ "$(docked 1p)" = "boolean true" ] || drive_fail "no progress was shown for the dock"
+[ "$(grep -c 'member=Notify' "$DRIVE_TMP/bus.log")" = 1 ] && grep -q "string \"Уничтожено файлов: ${#files[@]}.\"" \
+    "$DRIVE_TMP/bus.log" || drive_fail "not one notification of ${#files[@]} files destroyed: $(cat "$DRIVE_TMP/bus.log")"
 
 # Qt's own words in the add-files dialog are Russian: its Open button reads
 # "&Открыть", so Alt with the Cyrillic О presses it (with "&Open" it would not).

@@ -125,7 +125,8 @@ drive_expect_title_only # the method page
 rm "$work/gone.txt"
 from=$DRIVE_PAGE
 drive_click "${DRIVE_NEXT[@]}"
-drive_close_box "Sorvex : Personal Edition" # the error box, captioned as the pages are
+drive_close_box "Sorvex : Personal Edition" # the report naming the file and why, captioned as the pages are
+drive_close_box "Sorvex : Personal Edition" # then the error box
 drive_poll 10 drive_find_page "$from" || drive_fail "no progress page after the error box"
 drive_expect_frame
 decorations=$(drive_decorations)

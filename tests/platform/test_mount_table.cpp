@@ -1,10 +1,17 @@
 #include "platform/FileSystems.h"
+#include "platform/Media.h"
 #include "platform/MountTable.h"
 #include "platform/OldCopies.h"
+
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace sorvex;
@@ -125,6 +132,80 @@ TEST_P(Homes, OfAFileSystem)
     const FileSystemInfo info = ClassifyFileSystem(c.magic, c.type, c.options, c.swap);
     EXPECT_EQ(info.journalsData, c.journalsData);
     EXPECT_EQ(info.swapsOut, c.swapsOut);
+}
+
+struct TraceCase {
+    unsigned long magic;
+    const char* type;
+    bool wiped; // the kernel wipes removed ext3/ext4 entries
+    NameTrace names;
+    bool together;
+    bool keepsAttributes;
+};
+
+class Traces : public testing::TestWithParam<TraceCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Traces,
+                         testing::Values(TraceCase{0xEF53, "ext4", true, NameTrace::None, true, true},
+                                         TraceCase{0xEF53, "ext4", false, NameTrace::FolderBlocks, true, true},
+                                         TraceCase{0xEF53, "ext2", true, NameTrace::FolderBlocks, true, true},
+                                         TraceCase{0x58465342, "xfs", true, NameTrace::FolderBlocks, true, true},
+                                         TraceCase{0x9123683E, "btrfs", true, NameTrace::Copies, false, true},
+                                         TraceCase{0x4d44, "vfat", true, NameTrace::FolderBlocks, false, true},
+                                         TraceCase{0x01021994, "tmpfs", true, NameTrace::None, false, false},
+                                         TraceCase{0x9fa0, "proc", true, NameTrace::None, false, false}));
+
+TEST_P(Traces, OfRemovedNamesAndAttributes)
+{
+    const TraceCase& c = GetParam();
+    const FileSystemInfo info = ClassifyFileSystem(c.magic, c.type, "rw", false, c.wiped);
+    EXPECT_EQ(info.names, c.names);
+    EXPECT_EQ(info.namesTogether, c.together);
+    EXPECT_EQ(info.keepsOldAttributes, c.keepsAttributes);
+}
+
+TEST(Traces, KernelsFrom513OnWipeRemovedEntries)
+{
+    for (const char* release : {"5.13.0", "6.1.0-18-amd64", "10.0"})
+        EXPECT_TRUE(WipesRemovedEntries(release)) << release;
+    for (const char* release : {"5.12.19", "4.19.0-26-amd64", "", "x.y"})
+        EXPECT_FALSE(WipesRemovedEntries(release)) << release;
+}
+
+// Block devices as /sys/dev/block shows them, made up: a partition is
+// flash by its disk, a mapped device by a device below it, a loop device by
+// the device holding its file.
+TEST(Media, FlashIsToldThroughPartitionsMappedAndLoopDevices)
+{
+    const TempTree sys;
+    const auto device = [&](const std::string& folder, const std::string& number, const char* rotational) {
+        MakeFolder(sys / folder);
+        MakeFolder(sys / folder + "/queue");
+        WriteFile(sys / folder + "/queue/rotational", rotational);
+        WriteFile(sys / folder + "/dev", number);
+        ASSERT_EQ(symlink((sys / folder).c_str(), (sys / number).c_str()), 0);
+    };
+    struct stat here;
+    ASSERT_EQ(stat(sys.path().c_str(), &here), 0);
+    const std::string holder = std::to_string(major(here.st_dev)) + ":" + std::to_string(minor(here.st_dev));
+    device("ssd", "8:0", "0\n");
+    device("disk", "8:16", "1\n");
+    device("mapped", "254:7", "1\n");
+    device("loop", "7:0", "1\n");
+    device("holder", holder, "0\n"); // the device of the loop's file
+    MakeFolder(sys / "ssd/ssd1");
+    WriteFile(sys / "ssd/ssd1/partition", "1");
+    WriteFile(sys / "ssd/ssd1/dev", "8:1");
+    ASSERT_EQ(symlink((sys / "ssd/ssd1").c_str(), (sys / "8:1").c_str()), 0);
+    MakeFolder(sys / "mapped/slaves");
+    ASSERT_EQ(symlink((sys / "8:1").c_str(), (sys / "mapped/slaves/ssd1").c_str()), 0);
+    MakeFolder(sys / "loop/loop");
+    WriteFile(sys / "loop/loop/backing_file", sys / "holder/dev\n");
+    for (const char* flash : {"8:0", "8:1", "254:7"})
+        EXPECT_TRUE(OnFlash(sys.path(), flash)) << flash;
+    EXPECT_EQ(OnFlash(sys.path(), "7:0"), major(here.st_dev) != 0) << "a file on a file system without a device";
+    for (const char* rotating : {"8:16", "9:9", ""})
+        EXPECT_FALSE(OnFlash(sys.path(), rotating)) << rotating;
 }
 
 struct LayerPathCase {

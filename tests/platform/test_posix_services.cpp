@@ -304,6 +304,10 @@ TEST_F(PosixServicesTest, InspectReportsKindIdentityAndLinkCountWithoutFollowing
     EXPECT_EQ(fs.Inspect(Dir(), "pipe").kind, NodeKind::Special);
     EXPECT_EQ(fs.Inspect(Dir(), "missing").kind, NodeKind::Missing);
     EXPECT_EQ(fs.Inspect(Dir(), "sub/../plain").kind, NodeKind::Missing) << "a bare name only";
+    // A look that fails is no proof the name is gone, nor that it was removed.
+    const std::string tooLong(300, 'n');
+    EXPECT_EQ(fs.Inspect(Dir(), tooLong).kind, NodeKind::Unknown);
+    EXPECT_FALSE(fs.Remove(Dir(), tooLong, {}));
 }
 
 TEST_F(PosixServicesTest, OpenStartsAtTheFirstByteWithoutTruncatingAndWritesWhereAsked)

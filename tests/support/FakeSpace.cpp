@@ -45,6 +45,15 @@ Made FakeSpace::OpenUnnamed(int folder)
     return noUnnamed ? Made{UniqueFd(), SpaceFault::Failed} : real_.OpenUnnamed(folder);
 }
 
+Made FakeSpace::MakeFile(int folder, std::string_view name)
+{
+    if (RoomOf(folder).freeInodes <= 0)
+        return {UniqueFd(), SpaceFault::Full};
+    Made made = real_.MakeFile(folder, name);
+    names += made.fd.IsOpen() ? 1 : 0;
+    return made;
+}
+
 SpaceFault FakeSpace::MakeName(int folder, std::string_view name)
 {
     if (RoomOf(folder).freeInodes <= 0)

@@ -32,7 +32,7 @@ public:
 
     std::int64_t filled = 0; // over the whole wipe
     int fills = 0;
-    int names = 0;
+    int names = 0; // files made, with a name or none: each takes an inode
     int touches = 0;
 
     sorvex::Room RoomOf(int fd) override;
@@ -41,6 +41,7 @@ public:
     sorvex::Made MakeFolder(int parent, std::string_view name) override;
     sorvex::FolderGuard Guard(int, int, std::string_view) override { return {}; } // removed here at every end
     sorvex::Made OpenUnnamed(int folder) override;
+    sorvex::Made MakeFile(int folder, std::string_view name) override;
     sorvex::SpaceFault MakeName(int folder, std::string_view name) override;
     sorvex::Filled Fill(int fd, const void* data, std::size_t count, std::int64_t offset) override;
     bool Touch(int folder, std::string_view name, bool odd) override;

@@ -2,6 +2,8 @@
 
 #include "tests/support/TempTree.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
 
 using namespace sorvex;
@@ -33,6 +35,7 @@ Opened ObservedServices::Known(Opened folder, std::string path)
 {
     if (folder.fd.IsOpen())
         paths_[folder.fd.Get()] = std::move(path);
+    mostFoldersOpen = std::max(mostFoldersOpen, paths_.size());
     return folder;
 }
 
@@ -54,7 +57,7 @@ Opened ObservedServices::OpenFolder(const std::string& path, bool lastIsListed)
     if (folders.contains(folder))
         return StandIn(folder);
     if (scriptedOnly)
-        return {UniqueFd(), Refusal::Missing};
+        return {UniqueFd(), Refusal::Missing, ENOENT};
     return Known(ForwardingServices::OpenFolder(path, lastIsListed), folder);
 }
 
@@ -64,7 +67,7 @@ Opened ObservedServices::OpenSubfolder(int parent, std::string_view name)
     if (folders.contains(folder))
         return StandIn(folder);
     if (scriptedOnly || IsStandIn(parent))
-        return {UniqueFd(), Refusal::Missing};
+        return {UniqueFd(), Refusal::Missing, ENOENT};
     return Known(ForwardingServices::OpenSubfolder(parent, name), folder);
 }
 
@@ -101,14 +104,23 @@ FileSystemInfo ObservedServices::FileSystemOf(int fd)
     return IsStandIn(fd) ? FileSystemInfo{} : real_.FileSystemOf(fd);
 }
 
+Medium ObservedServices::MediumOf(int fd)
+{
+    return fileSystem || IsStandIn(fd) ? Medium{} : real_.MediumOf(fd);
+}
+
 Node ObservedServices::Inspect(int folder, std::string_view name)
 {
+    if (const auto look = failLook.find(PathOf(folder) + std::string(name)); look != failLook.end())
+        return {.kind = NodeKind::Unknown, .id = {}, .error = look->second};
     return IsStandIn(folder) ? Node{} : real_.Inspect(folder, name);
 }
 
 Opened ObservedServices::OpenForWriting(int folder, std::string_view name, FileId expected)
 {
     opened.push_back(PathOf(folder) + std::string(name));
+    if (const auto refused = refuseOpen.find(opened.back()); refused != refuseOpen.end())
+        return {UniqueFd(), refused->second.first, refused->second.second};
     return ForwardingServices::OpenForWriting(folder, name, expected);
 }
 

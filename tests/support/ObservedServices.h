@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The real file services with a window onto them: every call is counted, the
@@ -43,6 +44,9 @@ public:
     std::function<void(int flushNumber)> afterFlush;
     bool failFlush = false;
     std::function<bool(const std::string& path)> failRemove; // true: the name stays
+    // By file path: the open for writing is refused (why, errno), or the look at the name fails (errno).
+    std::map<std::string, std::pair<sorvex::Refusal, int>> refuseOpen;
+    std::map<std::string, int> failLook;
     std::function<void(const std::string& path)> beforeRemove;
     // Answers in place of the file system's extent map when set.
     std::function<bool(int readNumber, sorvex::ExtentMap& out)> extents;
@@ -55,6 +59,7 @@ public:
     std::vector<std::string> removed;
     std::map<std::string, std::string> contentAtRemoval; // regular files only
     std::map<std::string, unsigned> modeAtRemoval;
+    std::size_t mostFoldersOpen = 0; // at once
     int writes = 0;
     int flushes = 0;
     int extentReads = 0;
@@ -65,6 +70,7 @@ public:
                               const std::function<bool()>& betweenBatches = {}) override;
     sorvex::FileId IdOf(int fd) override;
     sorvex::FileSystemInfo FileSystemOf(int fd) override;
+    sorvex::Medium MediumOf(int fd) override; // no flash where the file system is made up
     sorvex::Node Inspect(int folder, std::string_view name) override;
     sorvex::Opened OpenForWriting(int folder, std::string_view name, sorvex::FileId expected) override;
     std::int64_t Size(int fd) override;

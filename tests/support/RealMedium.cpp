@@ -2,6 +2,7 @@
 
 #include "tests/support/TempTree.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -34,18 +35,27 @@ std::int64_t FreeBytes(const std::string& path)
     return static_cast<std::int64_t>(fs.f_bavail) * static_cast<std::int64_t>(fs.f_frsize);
 }
 
-std::size_t CountIn(const std::string& path, const std::string& needle)
+void ForEachIn(const std::string& path, const std::string& needle, std::size_t length,
+               const std::function<void(std::string_view)>& found)
 {
     std::ifstream in(path, std::ios::binary);
     std::string window;
-    std::size_t count = 0;
     std::vector<char> piece(1 << 20);
     while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
         window.append(piece.data(), static_cast<std::size_t>(in.gcount()));
-        for (std::size_t at = window.find(needle); at != std::string::npos; at = window.find(needle, at + 1))
-            ++count;
-        window.erase(0, window.size() - (needle.size() - 1)); // a marker may straddle two pieces
+        std::size_t at = window.find(needle);
+        for (; at != std::string::npos && at + length <= window.size(); at = window.find(needle, at + 1))
+            found(std::string_view(window).substr(at, length));
+        // What may straddle two pieces is looked at again with the next one.
+        const std::size_t keep = at != std::string::npos ? window.size() - at : std::min(window.size(), length - 1);
+        window.erase(0, window.size() - keep);
     }
+}
+
+std::size_t CountIn(const std::string& path, const std::string& needle)
+{
+    std::size_t count = 0;
+    ForEachIn(path, needle, needle.size(), [&](std::string_view) { ++count; });
     return count;
 }
 

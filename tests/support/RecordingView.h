@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The list and the progress display of a run without any window: entries
@@ -29,6 +30,7 @@ public:
     int closingSteps = 0;
     std::vector<sorvex::RunReport> reports; // every report shown, in order
     std::vector<sorvex::WipeReport> wipeReports;
+    std::vector<std::pair<std::size_t, sorvex::RunEnd>> ends; // files destroyed, and how each run ended
     // Runs inside every pump, after the count has gone up.
     std::function<void()> onPump;
 
@@ -55,6 +57,10 @@ public:
     void Fill(sorvex::Bar bar) override { Of(bar).position = Of(bar).max; }
     void ClosingSteps() override { ++closingSteps; }
     void Pump() override;
+    void RunEnded(const sorvex::RunReport& report, sorvex::RunEnd how) override
+    {
+        ends.emplace_back(report.destroyed, how);
+    }
     void ShowReport(const sorvex::RunReport& report) override { reports.push_back(report); }
     void ShowWipeReport(const sorvex::WipeReport& report) override { wipeReports.push_back(report); }
     void ShowAllNow() override {}
