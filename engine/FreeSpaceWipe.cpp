@@ -12,18 +12,17 @@ namespace sorvex {
 
 // One line per reason: what a run leaves in blocks it has given back to the
 // file system is in the free space; what still belongs to a file is not.
-WipeReach WipeReaches(Remains why)
+bool WipeReaches(Remains why)
 {
     switch (why) {
     case Remains::NotInPlace: // the old blocks went free with the file (shared ones stay)
     case Remains::NotChecked: // wherever the overwrite went, the old blocks are free now
     case Remains::Stopped: // the unwritten part went free with the file
     case Remains::Journalled: // the journal is written over from end to end
-        return WipeReach::FolderOfPath;
     case Remains::NamesInFolderBlocks: // the blocks a folder gave back, and the journal (not those it holds)
     case Remains::NamesInCopies: // the older copies of the records are free metadata space
     case Remains::AttributesKept: // freed records and blocks, and the journal
-        return WipeReach::MountPoint;
+        return true;
     case Remains::OtherNames: // the content is another name's
     case Remains::FolderUnreadable: // its files were never reached
     case Remains::NotDeleted: // the file is still there
@@ -41,19 +40,20 @@ WipeReach WipeReaches(Remains why)
     case Remains::SystemError: // the file is still there
     case Remains::Flash: // cells the controller set aside: no write reaches them
     case Remains::DesktopCopy: // the thumbnail or the list is still there
-        return WipeReach::No;
+        return false;
     }
-    return WipeReach::No;
+    return false;
 }
 
 std::vector<std::string> FoldersToWipe(const RunReport& report)
 {
     std::vector<std::string> folders;
     for (const RunReport::Item& item : report.items) {
-        const WipeReach reach = WipeReaches(item.why);
-        const std::string folder = reach == WipeReach::MountPoint ? item.path + (item.path.ends_with('/') ? "" : "/")
-                                                                  : item.path.substr(0, item.path.rfind('/') + 1);
-        if (reach != WipeReach::No && std::find(folders.begin(), folders.end(), folder) == folders.end())
+        const std::string& path = item.path;
+        const std::string folder = !AboutTheMedium(item.why) ? path.substr(0, path.rfind('/') + 1)
+                                   : path.ends_with('/')     ? path
+                                                             : path + '/';
+        if (WipeReaches(item.why) && std::find(folders.begin(), folders.end(), folder) == folders.end())
             folders.push_back(folder);
     }
     return folders;

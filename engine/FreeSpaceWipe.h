@@ -14,13 +14,12 @@ namespace sorvex {
 
 class RunView;
 
-// Whether writing over the free space of a file system reaches what a run
-// left for this reason, and of which file system: the one the path's folder
-// is on, or the one mounted at the path (a reason said once per file system).
-enum class WipeReach { No, FolderOfPath, MountPoint };
-WipeReach WipeReaches(Remains why);
-// The folders whose file systems hold what a wipe reaches of the report,
-// each once, in the report's order.
+// Whether writing over the free space of the file system that holds a path
+// reaches what a run left there for this reason.
+bool WipeReaches(Remains why);
+// The folders whose file systems hold what a wipe reaches of the report, each
+// once, in the report's order: a path's folder, or the path itself where the
+// reason is said of a file system at its mount point.
 std::vector<std::string> FoldersToWipe(const RunReport& report);
 
 // Writes over the free space of the file systems that hold the folders

@@ -119,3 +119,17 @@ TEST_F(Wipe, EachFileSystemIsWipedOnce)
     EXPECT_EQ(wiped[1].end, WipeEnd::Unopened);
     EXPECT_EQ(space.filled, 8 * MiB + Names);
 }
+
+// What went free with a file is wiped on its folder's file system; what is
+// said of a file system, on the one at its mount point; each folder once.
+TEST(FoldersToWipe, TheFoldersOfWhatWentFreeEachOnce)
+{
+    RunReport report;
+    for (const auto& [path, why] : {std::pair{"/cow/a", Remains::NotInPlace},
+                                    {"/cow/b", Remains::Stopped},
+                                    {"/kept/c", Remains::OtherNames},
+                                    {"/mnt/xfs", Remains::NamesInFolderBlocks},
+                                    {"/mnt/ssd", Remains::Flash}})
+        report.Add(path, why);
+    EXPECT_EQ(FoldersToWipe(report), (std::vector<std::string>{"/cow/", "/mnt/xfs/"}));
+}
