@@ -186,9 +186,12 @@ drive_start_sorvex()
 drive_find_page()
 {
     kill -0 "$DRIVE_PID" 2>/dev/null || drive_fail "sorvex has ended"
-    local windows
-    windows=$(xdotool search --onlyvisible --name "$DRIVE_TITLE" 2>/dev/null) || return 1
-    [ "$(wc -w <<<"$windows")" -eq 1 ] && [ "$windows" != "$1" ] || return 1
+    local windows="" window
+    # The boxes share the pages' title; they are dialogs, the pages are not.
+    for window in $(xdotool search --onlyvisible --name "$DRIVE_TITLE" 2>/dev/null); do
+        xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _DIALOG || windows+="${windows:+ }$window"
+    done
+    [ -n "$windows" ] && [ "$(wc -w <<<"$windows")" -eq 1 ] && [ "$windows" != "$1" ] || return 1
     DRIVE_PAGE=$windows
 }
 
