@@ -88,7 +88,7 @@ std::vector<Row> DepthRows(const std::string& parent)
     const double seconds = Seconds([] { Shredder.Run(MethodBalanced); });
     const double peak = static_cast<double>(StatusKb("VmHWM:") - held) / 1024;
     setrlimit(RLIMIT_NOFILE, &before);
-    const bool whole = Shredder.Report().Empty() && Boxes().Count() == boxes &&
+    const bool whole = DestroyedAllListed() && (Boxes().Count() == boxes || !Shredder.Report().Empty()) &&
                        RunCommand({"sh", "-c", "! find " + scratch.path() + " -type f | grep -q ."}) >= 0;
     ResetProgressPage();
     RunCommand({"rm", "-rf", scratch.path() + "/d"}); // deeper than any path can name

@@ -45,7 +45,7 @@ double RunOnTrees(const std::string& root, int copies, int method)
     ShowProgressPage();
     Shredder.Stop = false;
     const double seconds = Seconds([method] { Shredder.Run(method); });
-    if (!Shredder.Report().Empty())
+    if (!DestroyedAllListed())
         throw std::runtime_error("the run reported " + Shredder.Report().items[0].path);
     if (CountFilesBelow(root) != 0)
         throw std::runtime_error("the run left files below " + root);

@@ -1,5 +1,6 @@
 #include "bench/RunProbes.h"
 
+#include "engine/CShredder.h"
 #include "pages/Page.h"
 #include "pages/frmAddFiles.h"
 #include "pages/frmProgress.h"
@@ -13,6 +14,7 @@
 #include <QMessageBox>
 #include <QWindow>
 
+#include <algorithm>
 #include <stdexcept>
 
 using namespace sorvex;
@@ -115,6 +117,13 @@ bool BoxWatcher::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool DestroyedAllListed()
+{
+    const std::vector<RunReport::Item>& items = Shredder.Report().items;
+    return std::all_of(items.begin(), items.end(),
+                       [](const RunReport::Item& item) { return AboutTheMedium(item.why); });
 }
 
 WatchedServices::WatchedServices(bool inPlace) : ForwardingServices(SystemServices()), inPlace_(inPlace) {}

@@ -75,6 +75,10 @@ private:
 // The one watcher of the bench, made at first use (the application made by then).
 BoxWatcher& Boxes();
 
+// The last run destroyed all it listed: its report, if any, speaks only of
+// the media it ran on (names a journal keeps from before it, a flash device).
+bool DestroyedAllListed();
+
 // The system's file services, with the extent maps read counted, and, where
 // inPlace is set, every file system taken to overwrite in place: the engine
 // then reads no map at all.

@@ -21,6 +21,7 @@ bool WipeReaches(Remains why)
     case Remains::Journalled: // the journal is written over from end to end
     case Remains::NamesInFolderBlocks: // the blocks a folder gave back, and the journal (not those it holds)
     case Remains::NamesInCopies: // the older copies of the records are free metadata space
+    case Remains::NamesInJournal: // the journal is written over from end to end
     case Remains::AttributesKept: // freed records and blocks, and the journal
         return true;
     case Remains::OtherNames: // the content is another name's

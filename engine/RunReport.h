@@ -35,12 +35,14 @@ enum class Remains {
     Flash, // a device below it is flash: a cell the controller moved keeps the old bytes
     AttributesKept, // old values of its user.* attributes may stay in the file system's records
     DesktopCopy, // a thumbnail or the list of recent files that could not be rid of a destroyed file
+    NamesInJournal, // its journal keeps copies of folders' blocks taken before the run, names in them
 };
 
 // Whether why is said of a whole file system, once per run, not of a file.
 inline bool AboutTheMedium(Remains why)
 {
-    return why == Remains::NamesInFolderBlocks || why == Remains::NamesInCopies || why == Remains::Flash;
+    return why == Remains::NamesInFolderBlocks || why == Remains::NamesInCopies || why == Remains::NamesInJournal ||
+           why == Remains::Flash;
 }
 
 // What a run could not destroy for certain, for the user to be told at its

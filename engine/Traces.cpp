@@ -141,6 +141,8 @@ void CShredder::TellMedium(std::string_view path, const Reached& file)
         report_.Add(medium.mountPoint, Remains::NamesInFolderBlocks);
     else if (baseFileSystem_.names == NameTrace::Copies)
         report_.Add(medium.mountPoint, Remains::NamesInCopies);
+    else if (baseFileSystem_.names == NameTrace::Journal)
+        report_.Add(medium.mountPoint, Remains::NamesInJournal);
     if (medium.flash)
         report_.Add(medium.mountPoint, Remains::Flash);
 }

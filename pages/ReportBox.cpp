@@ -75,6 +75,9 @@ QString ReasonText(Remains why, int error)
     case Remains::NamesInCopies:
         return QStringLiteral("имена файлов могут остаться в прежних копиях служебных записей файловой системы "
                               "(копирование при записи)");
+    case Remains::NamesInJournal:
+        return QStringLiteral("имена файлов могут остаться в журнале файловой системы: он хранит копии блоков папок, "
+                              "сделанные до уничтожения, пока не перезапишет их");
     case Remains::Flash:
         return QStringLiteral("носитель — флеш-память (SSD, флешка, карта памяти): контроллер переносит записи в "
                               "другие ячейки, и прежнее содержимое может остаться там, куда перезапись не доходит");
@@ -121,6 +124,8 @@ bool ShowReportBox(const RunReport& report, QWidget* parent)
     QPushButton* wipe = nullptr;
     if (!FoldersToWipe(report).empty())
         wipe = box.addButton(QStringLiteral("Затереть свободное место"), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok); // Enter and Escape close it; the wipe asks for a click of its own
+    box.setEscapeButton(QMessageBox::Ok);
     box.exec();
     return wipe != nullptr && box.clickedButton() == wipe;
 }

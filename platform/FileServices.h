@@ -74,7 +74,11 @@ struct Opened {
 
 // Where the names of removed files may stay on the medium.
 enum class NameTrace {
-    None, // wiped where they stood (ext3/ext4 from Linux 5.13 on), or never on a medium (tmpfs)
+    None, // never on a medium (tmpfs, ramfs)
+    // Wiped where they stood (ext3/ext4 from Linux 5.13 on), but the journal
+    // keeps the copies of the folders' blocks it took before the run (when the
+    // files were made or renamed) until it wraps.
+    Journal,
     FolderBlocks, // left in the folder's blocks (xfs, ext2, FAT, and whatever we cannot vouch for)
     Copies, // in older copies of the file system's records (btrfs and other copy-on-write systems)
 };

@@ -60,7 +60,8 @@ bool IsIn(unsigned long magic, const auto& magics)
 // What stays of the names and attributes of removed files: nothing on a
 // file system in memory; where the kernel wipes a removed ext3/ext4 entry,
 // nothing in the folder's blocks, if the names leave a folder together
-// (see FileSystemInfo); everywhere else, what the file system leaves.
+// (see FileSystemInfo), but what the journal took before the run; everywhere
+// else, what the file system leaves.
 void ClassifyTraces(FileSystemInfo& info, unsigned long magic, const char* mountType, bool entriesWiped)
 {
     if (info.system || magic == TMPFS_MAGIC || magic == RAMFS_MAGIC)
@@ -69,7 +70,7 @@ void ClassifyTraces(FileSystemInfo& info, unsigned long magic, const char* mount
     const bool ext34 = std::strcmp(mountType, "ext3") == 0 || std::strcmp(mountType, "ext4") == 0;
     info.namesTogether = magic == ExtMagic || magic == XFS_SUPER_MAGIC;
     if (magic == ExtMagic && ext34 && entriesWiped)
-        info.names = NameTrace::None;
+        info.names = NameTrace::Journal;
     else if (IsIn(magic, CopyOnWriteMagics))
         info.names = NameTrace::Copies;
     else

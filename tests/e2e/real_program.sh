@@ -57,7 +57,7 @@ drive_step "what the session bus heard of the run"
 docked() { grep -A1 '"progress-visible"' "$DRIVE_TMP/bus.log" | grep -o 'boolean [a-z]*' | sed -n "$1"; }
 drive_poll 3 eval '[ "$(docked \$p)" = "boolean false" ]' || drive_fail "the dock's progress was not cleared"
 [ "$(docked 1p)" = "boolean true" ] || drive_fail "no progress was shown for the dock"
-[ "$(grep -c 'member=Notify' "$DRIVE_TMP/bus.log")" = 1 ] && grep -q "string \"Уничтожено файлов: ${#files[@]}.\"" \
+[ "$(grep -c 'member=Notify' "$DRIVE_TMP/bus.log")" = 1 ] && grep -q "string \"Уничтожено файлов: ${#files[@]}\." \
     "$DRIVE_TMP/bus.log" || drive_fail "not one notification of ${#files[@]} files destroyed: $(cat "$DRIVE_TMP/bus.log")"
 
 # Qt's own words in the add-files dialog are Russian: its Open button reads

@@ -33,19 +33,6 @@ drive_frame_follows()
     drive_expect_frame
 }
 
-# The focused window captioned exactly $1, other than the page: its window in DRIVE_DIALOG.
-drive_find_box()
-{
-    local window
-    for window in $(xdotool search --onlyvisible --name "^$1" 2>/dev/null); do
-        [ "$window" != "$DRIVE_PAGE" ] && [ "$(xdotool getwindowname "$window")" = "$1" ] &&
-            [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ] && DRIVE_DIALOG=$window && return 0
-    done
-    return 1
-}
-
-drive_box_gone() { ! xwininfo -id "$DRIVE_DIALOG" 2>/dev/null | grep -q 'IsViewable'; }
-
 # Waits for a box captioned exactly $1 and closes it with Return.
 drive_close_box()
 {

@@ -146,7 +146,7 @@ struct TraceCase {
 class Traces : public testing::TestWithParam<TraceCase> {};
 
 INSTANTIATE_TEST_SUITE_P(Kinds, Traces,
-                         testing::Values(TraceCase{0xEF53, "ext4", true, NameTrace::None, true, true},
+                         testing::Values(TraceCase{0xEF53, "ext4", true, NameTrace::Journal, true, true},
                                          TraceCase{0xEF53, "ext4", false, NameTrace::FolderBlocks, true, true},
                                          TraceCase{0xEF53, "ext2", true, NameTrace::FolderBlocks, true, true},
                                          TraceCase{0x58465342, "xfs", true, NameTrace::FolderBlocks, true, true},
