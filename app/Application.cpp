@@ -4,12 +4,15 @@
 #include "app/EndSignals.h"
 #include "pages/Dispatch.h"
 #include "pages/Look.h"
+#include "pages/RawPath.h"
 #include "pages/RefusedPaths.h"
 #include "pages/Wizard.h"
 #include "pages/frmAddFiles.h"
+#include "pages/frmProgress.h"
 #include "pages/frmStart.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -19,13 +22,39 @@ namespace sorvex {
 
 namespace {
 
+// A folder named for --free-space, through a link too: the wipe works in
+// the folder it leads to, on that folder's file system.
+PathRefusal FolderRefusal(const QByteArray& path)
+{
+    if (!PathExists(path))
+        return PathRefusal::Missing;
+    return IsFolder(path.endsWith('/') ? path : path + '/') ? PathRefusal::None : PathRefusal::NotAFolder;
+}
+
+// With --free-space, the folders go straight to the progress page, whose
+// wipe starts once the message loop runs; with none to wipe, the wizard starts.
+bool StartWipe(const std::vector<PathArgument>& paths, RefusedPaths& refused)
+{
+    std::vector<std::string> folders;
+    for (const PathArgument& argument : paths) {
+        const PathRefusal why = argument.refused != PathRefusal::None ? argument.refused : FolderRefusal(argument.path);
+        if (why == PathRefusal::None)
+            folders.push_back(argument.path.toStdString());
+        else
+            refused.Add(argument.path, why);
+    }
+    if (folders.empty())
+        return false;
+    frmProgr->show();
+    refused.Tell(frmProgr);
+    QTimer::singleShot(0, frmProgr, [folders] { Dispatch([&folders] { frmProgr->WipeFreeSpace(folders); }); });
+    return true;
+}
+
 // Paths given on the command line that cannot be listed are not, and the
 // user is told which and why, in one box.
-void StartUp(const std::vector<PathArgument>& paths)
+void ListAll(const std::vector<PathArgument>& paths, RefusedPaths& refused)
 {
-    PrepareApplication();
-    CreatePages();
-    RefusedPaths refused;
     for (const PathArgument& argument : paths) {
         PathRefusal why = argument.refused;
         if (why == PathRefusal::None)
@@ -33,6 +62,17 @@ void StartUp(const std::vector<PathArgument>& paths)
         if (why != PathRefusal::None)
             refused.Add(argument.path, why);
     }
+}
+
+void StartUp(const CommandLine& line)
+{
+    PrepareApplication();
+    CreatePages();
+    RefusedPaths refused;
+    if (line.freeSpace && StartWipe(line.paths, refused))
+        return;
+    if (!line.freeSpace)
+        ListAll(line.paths, refused);
     Form1->show();
     refused.Tell(Form1);
 }
@@ -87,7 +127,7 @@ int RunApplication(int argc, char** argv)
     PreferX();
     QApplication application(argc, argv);
     AnswerEndSignals();
-    if (Dispatch([&line] { StartUp(line.paths); }) && !EndAsked())
+    if (Dispatch([&line] { StartUp(line); }) && !EndAsked())
         QApplication::exec();
     DestroyPages();
     return 0;

@@ -82,11 +82,17 @@ CommandLine ReadCommandLine(int argc, char** argv)
                                   QStringLiteral("Показать эту справку и выйти."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Показать версию и выйти."));
+    const QCommandLineOption freeSpace(
+        QStringLiteral("free-space"),
+        QStringLiteral("Затереть свободное место файловых систем, на которых лежат указанные папки, сразу на "
+                       "странице хода работы."));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(freeSpace);
     parser.addPositionalArgument(QStringLiteral("путь"),
                                  QStringLiteral("Файл или папка, которые сразу окажутся в списке на уничтожение: "
-                                                "путь, или адрес file: или trash: из файлового менеджера."),
+                                                "путь, или адрес file: или trash: из файлового менеджера; с "
+                                                "--free-space — папка, свободное место под которой затереть."),
                                  QStringLiteral("[путь...]"));
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -105,6 +111,11 @@ CommandLine ReadCommandLine(int argc, char** argv)
         line.text = QStringLiteral("sorvex %1\n").arg(QStringLiteral(SORVEX_VERSION));
     } else {
         line.paths = PathsOf(argc, argv);
+        line.freeSpace = parser.isSet(freeSpace);
+        if (line.freeSpace && line.paths.empty()) {
+            line.action = CommandLine::Action::Refuse;
+            line.text = QStringLiteral("sorvex: --free-space: не названо ни одной папки\n\n%1").arg(usage);
+        }
     }
     return line;
 }

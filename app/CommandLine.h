@@ -27,6 +27,7 @@ struct CommandLine {
     };
     Action action = Action::Run;
     std::vector<PathArgument> paths; // in order; raw bytes, never decoded
+    bool freeSpace = false; // --free-space: the paths are folders whose free space is to be wiped
     QString text;
 };
 

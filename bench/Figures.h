@@ -33,6 +33,7 @@ std::vector<Row> CheckFigures(const Places& places); // checks
 std::vector<Row> ExpansionFigures(const Places& places); // expansion
 std::vector<Row> ListFigures(const Places& places); // list
 std::vector<Row> LinkFigures(const Places& places); // links
+std::vector<Row> FreeSpaceFigures(const Places& places); // freespace: needs root
 std::vector<Row> MemoryFigures(); // memory
 std::vector<Row> DepthFigures(const Places& places); // depth
 

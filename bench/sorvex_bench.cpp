@@ -5,7 +5,7 @@
 //
 //   sorvex_bench [--quick] [--only PART]...
 //
-// PART: wipe, pumps, stop, window, checks, expansion, list, links, memory, depth.
+// PART: wipe, pumps, stop, window, checks, expansion, list, links, memory, depth, freespace.
 // The window figures need a real window system: unless the bench itself runs
 // on one (QT_QPA_PLATFORM=xcb), it runs itself again for them alone, on an
 // Xvfb of its own through scripts/on-xvfb, and that bench prints their table.
@@ -46,8 +46,8 @@ void Say(const std::string& what)
 
 namespace {
 
-const std::set<std::string> Parts = {"wipe",      "pumps", "stop",  "window", "checks",
-                                     "expansion", "list",  "links", "memory", "depth"};
+const std::set<std::string> Parts = {"wipe", "pumps", "stop",   "window", "checks",   "expansion",
+                                     "list", "links", "memory", "depth",  "freespace"};
 
 std::string DispatcherName()
 {
@@ -87,10 +87,10 @@ int main(int argc, char** argv)
         } else if (arg == "--only" && i + 1 < argc && Parts.count(argv[i + 1]) > 0) {
             only.insert(argv[++i]);
         } else {
-            std::fprintf(
-                stderr,
-                "usage: %s [--quick] [--only wipe|pumps|stop|window|checks|expansion|list|links|memory|depth]...\n",
-                argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--quick] [--only "
+                         "wipe|pumps|stop|window|checks|expansion|list|links|memory|depth|freespace]...\n",
+                         argv[0]);
             return 2;
         }
     }
@@ -120,6 +120,7 @@ int main(int argc, char** argv)
             {"expansion", [&] { return ExpansionFigures(places); }},
             {"list", [&] { return ListFigures(places); }},
             {"links", [&] { return LinkFigures(places); }},
+            {"freespace", [&] { return FreeSpaceFigures(places); }},
             {"memory", [] { return MemoryFigures(); }},
             {"depth", [&] { return DepthFigures(places); }},
         };

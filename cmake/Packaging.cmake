@@ -43,6 +43,13 @@ install(FILES ${sorvex_actions}/sorvex-shred-fma.desktop DESTINATION ${CMAKE_INS
         RENAME sorvex-shred.desktop)
 install(FILES ${sorvex_actions}/sorvex-shred-thunar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/Thunar/sendto
         RENAME sorvex-shred.desktop)
+# And "Затереть свободное место здесь" on folders, in the same menus.
+install(FILES ${sorvex_actions}/sorvex-free-space.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus)
+install(FILES ${sorvex_actions}/sorvex-free-space.nemo_action DESTINATION ${CMAKE_INSTALL_DATADIR}/nemo/actions)
+install(FILES ${sorvex_actions}/sorvex-free-space-fma.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/file-manager/actions
+        RENAME sorvex-free-space.desktop)
+install(FILES ${sorvex_actions}/sorvex-free-space-thunar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/Thunar/sendto
+        RENAME sorvex-free-space.desktop)
 
 # What software centres show. Sorvex has no web address of its own: the
 # package and the metadata name no home page.
@@ -86,7 +93,12 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "\"Уничтожить с помощью Sorvex\" in Dolphin, Nemo, Files (Nautilus) with\n"
     "python3-nautilus installed, Caja with caja-actions, PCManFM or PCManFM-Qt,\n"
     "or in Thunar's \"Send To\" menu. Sorvex starts with them already listed, and\n"
-    "destroys nothing until a method is chosen.")
+    "destroys nothing until a method is chosen.\n"
+    "\n"
+    "It also writes over the free space of a file system, where a run's old\n"
+    "data may remain (copy-on-write, journals): from its report, with\n"
+    "sorvex --free-space FOLDER, or with \"Затереть свободное место здесь\"\n"
+    "on a folder.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

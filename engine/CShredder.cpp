@@ -1,6 +1,7 @@
 #include "engine/CShredder.h"
 
 #include "engine/FolderWalk.h"
+#include "engine/FreeSpaceWipe.h"
 #include "engine/RunView.h"
 #include "engine/Trash.h"
 
@@ -14,15 +15,26 @@ using namespace sorvex;
 
 CShredder Shredder;
 
-CShredder::CShredder() : fs_(&SystemServices()) {}
+CShredder::CShredder() : fs_(&SystemServices()), space_(&SystemFreeSpace()) {}
+
+namespace {
+
+// Running() from here until the end of the scope, however it ends.
+struct RunningNow {
+    explicit RunningNow(bool& running) : running_(running) { running_ = true; }
+    ~RunningNow() { running_ = false; }
+    RunningNow(const RunningNow&) = delete;
+    RunningNow& operator=(const RunningNow&) = delete;
+
+private:
+    bool& running_;
+};
+
+} // namespace
 
 void CShredder::Run(int method)
 {
-    running_ = true;
-    struct Ended {
-        bool& running;
-        ~Ended() { running = false; }
-    } ended{running_};
+    const RunningNow running(running_);
     report_ = {};
     otherNames_.clear();
     withdrawn_.clear();
@@ -63,6 +75,15 @@ void CShredder::Run(int method)
     // A stop pressed in the method's last pump, after its last look at the flag.
     Stop = false;
     ShowReport(stopped_ ? RunEnd::Stopped : RunEnd::Finished);
+}
+
+void CShredder::WipeFreeSpace(const std::vector<std::string>& folders)
+{
+    const RunningNow running(running_);
+    FreeSpaceWipe wipe(*fs_, *space_, *view_, Stop);
+    const WipeReport report = wipe.Run(folders);
+    Stop = false; // pressed in the last pump, or answered
+    view_->ShowWipeReport(report);
 }
 
 void CShredder::ShowReport(RunEnd how)

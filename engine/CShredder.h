@@ -5,6 +5,7 @@
 #include "engine/Pattern.h"
 #include "engine/RunReport.h"
 #include "platform/FileServices.h"
+#include "platform/FreeSpace.h"
 
 #include <string>
 #include <string_view>
@@ -35,7 +36,7 @@ enum WipeMethod : int { MethodFast = 1, MethodBalanced = 2, MethodThorough = 3, 
 // the Trash's note of it along, engine/Trash.h; and ScanFolder over the walk
 // of engine/FolderWalk.h). Methods.cpp holds the four methods, in the order a
 // file meets them: reached again (Reach), opened, overwritten in passes,
-// removed; and the stop.
+// removed; and the stop. FreeSpaceWipe.cpp holds the wipe of the free space.
 class CShredder {
 public:
     CShredder();
@@ -58,6 +59,11 @@ public:
     void WipeThorough();
     void WipeDoD();
 
+    // Writes over the free space of the file systems that hold the folders
+    // (raw bytes), on the same view and answering "Стоп" as a run does, then
+    // tells what it did (engine/FreeSpaceWipe.h).
+    void WipeFreeSpace(const std::vector<std::string>& folders);
+
     // What the last run could not destroy for certain.
     const sorvex::RunReport& Report() const { return report_; }
 
@@ -66,12 +72,11 @@ public:
     void UseView(sorvex::RunView* view) { view_ = view; }
     // The file system the job works on: the real one unless a test says otherwise.
     void UseServices(sorvex::FileServices& services) { fs_ = &services; }
+    void UseFreeSpaceServices(sorvex::FreeSpaceServices& space) { space_ = &space; }
     // Blocks written with one call: a mebibyte, where each call costs as much
     // as the write of one block itself; tests may take them one by one.
     static constexpr std::size_t RunBlocks = 4096;
     void UseRunBlocks(std::size_t blocks) { runBlocks_ = blocks; }
-    // Written data is sent on to the medium in chunks of this many bytes.
-    static constexpr std::int64_t WriteOutChunk = std::int64_t{4} << 20;
 
 private:
     // What may be done to a file of Files once it has been reached again.
@@ -99,12 +104,6 @@ private:
                            const sorvex::BlockRun& run);
     void WriteBlocks(std::string_view path, int fd, const sorvex::BlockRun& run, std::int64_t first, std::int64_t count,
                      std::int64_t size);
-    // How far a pass has sent its data on to the medium.
-    struct WriteOut {
-        std::int64_t started = 0; // writing out began for the bytes below
-        std::int64_t waited = 0; // the bytes below are on the medium
-    };
-    void SendOn(int fd, WriteOut& out, std::int64_t writtenTo);
     void StopSequence(sorvex::UniqueFd& open, std::string_view path, const Reached& file, sorvex::LandingCheck& landing,
                       bool firstPass, bool passEnded);
     bool RemoveName(std::string_view path, const Reached& file);
@@ -138,6 +137,7 @@ private:
     void FinishTraces();
 
     sorvex::FileServices* fs_;
+    sorvex::FreeSpaceServices* space_;
     sorvex::EntrySource* entries_ = nullptr;
     sorvex::RunView* view_ = nullptr;
     bool running_ = false;

@@ -5,6 +5,7 @@
 #include "engine/Holes.h"
 #include "engine/Landing.h"
 #include "engine/RunView.h"
+#include "engine/WriteOut.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -233,7 +234,7 @@ bool CShredder::OverwriteInPasses(std::string_view path, const Reached& file, Un
             for (std::int64_t block = span.first; block < end; block += runBlocks) {
                 const std::int64_t count = std::min(runBlocks, end - block);
                 WriteBlocks(path, fd, run, block, count, size);
-                SendOn(fd, writeOut, (block + count) * BlockSize);
+                writeOut.After(*fs_, fd, (block + count) * BlockSize);
                 view_->Pump();
                 view_->Step(Bar::File, count);
                 if (Stop) {
@@ -276,20 +277,6 @@ void CShredder::WriteBlocks(std::string_view path, int fd, const BlockRun& run, 
     }
     if (done < bytes && offset + done < size)
         CannotWrite(path, error);
-}
-
-// Every WriteOutChunk written, starts sending that chunk to the medium and
-// waits for the one before it, which has had a chunk's time to get there: no
-// more than two chunks wait in memory, so no wait is long.
-void CShredder::SendOn(int fd, WriteOut& out, std::int64_t writtenTo)
-{
-    if (writtenTo - out.started < WriteOutChunk)
-        return;
-    fs_->StartWriteOut(fd, out.started, writtenTo - out.started);
-    if (out.started > out.waited)
-        fs_->WaitWrittenOut(fd, out.waited, out.started - out.waited);
-    out.waited = out.started;
-    out.started = writtenTo;
 }
 
 // Ends the method at once: the file in hand is deleted as it stands. Its name

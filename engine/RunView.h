@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RunReport.h"
+#include "engine/WipeReport.h"
 
 #include <cstdint>
 #include <string>
@@ -51,6 +52,8 @@ public:
     virtual void RunEnded(const RunReport& report, RunEnd how) = 0;
     // Tells the user, after the closing steps, what the run could not destroy for certain.
     virtual void ShowReport(const RunReport& report) = 0;
+    // Tells, after the closing steps of a wipe of the free space, what it did.
+    virtual void ShowWipeReport(const WipeReport& report) = 0;
 
 protected:
     ~RunView() = default;

@@ -24,6 +24,8 @@ QString RefusalText(PathRefusal why)
         return QStringLiteral("корневая папка системы: её уничтожить нельзя");
     case PathRefusal::NotLocal:
         return QStringLiteral("адрес не называет файла на этом компьютере");
+    case PathRefusal::NotAFolder:
+        return QStringLiteral("не папка: свободное место затирается из папки");
     }
     return {};
 }

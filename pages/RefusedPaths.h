@@ -18,6 +18,7 @@ enum class PathRefusal {
     Unresolvable, // relative, while the working folder cannot be read
     Root, // the system's root folder, under any spelling
     NotLocal, // a location (file: or trash: URI) of nothing on this machine
+    NotAFolder, // named for a wipe of the free space, which works in a folder
 };
 
 // What a reason means, in the words the box uses.

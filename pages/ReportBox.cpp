@@ -1,9 +1,11 @@
 #include "pages/ReportBox.h"
 
+#include "engine/FreeSpaceWipe.h"
 #include "pages/Look.h"
 #include "pages/RawPath.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <cstring>
 #include <map>
@@ -114,12 +116,18 @@ QString ReportDetails(const RunReport& report)
     return text;
 }
 
-void ShowReportBox(const RunReport& report, QWidget* parent)
+bool ShowReportBox(const RunReport& report, QWidget* parent)
 {
     QMessageBox box(QMessageBox::Warning, AppTitle, ReportSummary(report), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.setDetailedText(ReportDetails(report));
+    QPushButton* wipe = nullptr;
+    if (!FoldersToWipe(report).empty())
+        wipe = box.addButton(QStringLiteral("Затереть свободное место"), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok); // Enter and Escape close it; the wipe asks for a click of its own
+    box.setEscapeButton(QMessageBox::Ok);
     box.exec();
+    return wipe != nullptr && box.clickedButton() == wipe;
 }
 
 } // namespace sorvex

@@ -17,7 +17,9 @@ QString ReportSummary(const RunReport& report);
 QString ReportDetails(const RunReport& report);
 
 // The modal box that tells what a run could not destroy for certain:
-// application title, warning icon, plain text, the full list in its details.
-void ShowReportBox(const RunReport& report, QWidget* parent);
+// application title, warning icon, plain text, the full list in its details;
+// and "Затереть свободное место" where a wipe of the free space reaches some
+// of it (FoldersToWipe). True when that was pressed.
+bool ShowReportBox(const RunReport& report, QWidget* parent);
 
 } // namespace sorvex

@@ -1,11 +1,13 @@
 #include "pages/frmProgress.h"
 
 #include "engine/CShredder.h"
+#include "engine/FreeSpaceWipe.h"
 #include "pages/Dispatch.h"
 #include "pages/ProgressBar.h"
 #include "pages/Pump.h"
 #include "pages/RawPath.h"
 #include "pages/ReportBox.h"
+#include "pages/WipeBox.h"
 #include "pages/frmAddFiles.h"
 #include "ui_frmProgress.h"
 
@@ -65,6 +67,12 @@ void TfrmProgr::Button2Click()
         return;
     frmAddFile->lst->clear();
     MovePage(this, frmAddFile);
+    MakeReady();
+}
+
+// As the page is before a run: both bars at 0, "Стоп" offered, the hints hidden.
+void TfrmProgr::MakeReady()
+{
     prg1->SetPosition(0);
     prg2->SetPosition(0);
     Present();
@@ -72,6 +80,22 @@ void TfrmProgr::Button2Click()
     st1->hide();
     st2->hide();
     Button2->setEnabled(false);
+}
+
+void TfrmProgr::WipeFreeSpace(const std::vector<std::string>& folders)
+{
+    MakeReady();
+    Button4->setFocus();
+    Shredder.Stop = false; // a stop left over must not cut this short
+    Shredder.WipeFreeSpace(folders);
+}
+
+void TfrmProgr::WipeAskedFor()
+{
+    const std::vector<std::string> folders = std::move(wipeAsked_);
+    wipeAsked_.clear();
+    if (!folders.empty() && !leaving_)
+        WipeFreeSpace(folders);
 }
 
 void TfrmProgr::Button4Click()
@@ -216,6 +240,13 @@ void TfrmProgr::RunEnded(const RunReport& report, RunEnd how)
 void TfrmProgr::ShowReport(const RunReport& report)
 {
     Present();
+    if (!leaving_ && ShowReportBox(report, this))
+        wipeAsked_ = FoldersToWipe(report);
+}
+
+void TfrmProgr::ShowWipeReport(const WipeReport& report)
+{
+    Present();
     if (!leaving_)
-        ShowReportBox(report, this);
+        ShowWipeBox(report, this);
 }

@@ -7,6 +7,8 @@
 #include <QByteArray>
 
 #include <chrono>
+#include <string>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -53,7 +55,14 @@ public:
     void Pump() override;
     void RunEnded(const sorvex::RunReport& report, sorvex::RunEnd how) override;
     void ShowReport(const sorvex::RunReport& report) override;
+    void ShowWipeReport(const sorvex::WipeReport& report) override;
     void ShowAllNow() override;
+
+    // Writes over the free space of the file systems holding the folders (raw
+    // bytes), shown here as a run is: the page made ready, "Стоп" offered.
+    void WipeFreeSpace(const std::vector<std::string>& folders);
+    // The wipe the last run's report box was asked for, if it was.
+    void WipeAskedFor();
 
     // A caption as lblFile shows it: whole when it fits, otherwise with its
     // middle left out, so that the file's name stays in sight.
@@ -67,6 +76,7 @@ protected:
 private:
     sorvex::ProgressBar& BarOf(sorvex::Bar bar) const;
     double OverallShare() const;
+    void MakeReady();
     // What changes per file or per block reaches the screen at most this often.
     static constexpr std::chrono::milliseconds PaintEvery{16};
     void PresentWhenDue();
@@ -77,6 +87,7 @@ private:
     bool labelRepaintIsOurs_ = false; // the label's next paint is the one Present asked for
     std::chrono::steady_clock::time_point presented_;
     bool leaving_ = false; // "Выход" was pressed: the program ends once the run has returned
+    std::vector<std::string> wipeAsked_; // folders whose free space the report box was asked to wipe
 };
 
 extern TfrmProgr* frmProgr;

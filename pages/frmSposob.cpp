@@ -50,13 +50,20 @@ void TfrmSpo::Button1Click()
 }
 
 // Shows the progress page and runs the checked method there; the whole run
-// happens inside this handler.
+// happens inside this handler, and so does the wipe of the free space its
+// report box may be asked for, after the error box of a run an error ended.
 void TfrmSpo::Button2Click()
 {
     // A stop left over from an earlier run must not cut this one short; one
     // asked for while the page moves (the session ending) must.
     Shredder.Stop = false;
     MovePage(this, frmProgr);
+    Dispatch([this] { RunChecked(); });
+    frmProgr->WipeAskedFor();
+}
+
+void TfrmSpo::RunChecked()
+{
     if (RadioButton1->isChecked())
         Shredder.Run(MethodFast);
     if (RadioButton2->isChecked())

@@ -33,6 +33,9 @@ public:
     void Button1Click() override;
     void Button2Click();
     void Button3Click();
+
+private:
+    void RunChecked(); // the run of the checked method
 };
 
 extern TfrmSpo* frmSpo;

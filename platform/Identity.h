@@ -12,6 +12,7 @@ struct RefusedCalls {
     bool openat2 = false;
     bool statx = false;
     bool fdinfo = false; // /proc/self/fdinfo
+    bool tmpfile = false; // O_TMPFILE, as vfat, exFAT and FUSE lack it
 };
 RefusedCalls& RefusedForTests();
 

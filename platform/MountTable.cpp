@@ -9,13 +9,13 @@
 
 namespace sorvex {
 
-namespace {
-
 std::string ReadText(const char* path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+namespace {
 
 bool IsOctal(char c)
 {

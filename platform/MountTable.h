@@ -20,6 +20,9 @@ struct MountEntry {
     std::string superOptions; // the file system's own, comma-separated, still escaped
 };
 
+// The whole text of a small file of the system (/proc, /sys); "" when it cannot be read.
+std::string ReadText(const char* path);
+
 // The entry of one line, or nothing when the line is not one.
 std::optional<MountEntry> ParseMountLine(std::string_view line);
 

@@ -12,7 +12,6 @@
 #include <fstream>
 
 #include <fcntl.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 using namespace sorvex;
@@ -29,13 +28,6 @@ void WriteMarkerFile(const std::string& path, std::size_t lines)
 std::size_t MarkersIn(const std::string& path)
 {
     return CountIn(path, Marker);
-}
-
-std::int64_t FreeBytes(const std::string& path)
-{
-    struct statvfs fs {};
-    ::statvfs(path.c_str(), &fs);
-    return static_cast<std::int64_t>(fs.f_bavail) * static_cast<std::int64_t>(fs.f_frsize);
 }
 
 // The swap areas this system has on, as /proc/swaps lists them after its header.

@@ -1,6 +1,7 @@
 // The progress page: its states, its three handlers and its close box.
 #include "pages/ProgressBar.h"
 #include "pages/frmSposob.h"
+#include "tests/support/FakeSpace.h"
 #include "tests/support/Loop.h"
 #include "tests/support/ModalWatcher.h"
 #include "tests/support/PageRunTest.h"
@@ -423,5 +424,57 @@ INSTANTIATE_TEST_SUITE_P(Ends, RunEnds,
                                          EndCase{"StoppedBehind", false, {"a", "b"}, true, StoppedText},
                                          EndCase{"FailedBehind", false, {"a", "b-"}, false, FailedText}),
                          [](const testing::TestParamInfo<EndCase>& tested) { return tested.param.name; });
+
+namespace {
+
+// The parameter: the old bytes went free with the file (copy on write), or
+// another name keeps them (a hard link).
+class WipeOffer : public PageRunTest, public testing::WithParamInterface<bool> {
+protected:
+    FakeSpace space;
+};
+
+INSTANTIATE_TEST_SUITE_P(Reports, WipeOffer, testing::Bool(),
+                         [](const auto& tested) { return tested.param ? "CopyOnWrite" : "HardLink"; });
+
+} // namespace
+
+// The report of a run whose overwrite went elsewhere offers the wipe of the
+// free space; pressed, it runs on this page after the run, whose file system
+// it names, and tells what it did. A report of nothing a wipe reaches offers none.
+TEST_P(WipeOffer, TheReportBoxOffersAWipeWhereItReachesWhatRemains)
+{
+    const std::string file = tree / "f";
+    WriteFile(file, std::string(3000, 'x'));
+    if (!GetParam()) {
+        ASSERT_EQ(::link(file.c_str(), (tree / "other").c_str()), 0);
+    }
+    ListFile(file);
+    fs.fileSystem = FileSystemInfo{};
+    fs.extents = [](int read, ExtentMap& out) { // a new place at every pass: copy on write
+        out = {{0, 4096u * static_cast<std::uint64_t>(read), 1 << 20, 0}};
+        return true;
+    };
+    bool offered = false;
+    ModalWatcher watcher([&offered](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        for (QAbstractButton* button : box->buttons()) {
+            offered = offered || button->text() == "Затереть свободное место";
+            if (button->text() == "Затереть свободное место")
+                return button->click();
+        }
+        box->accept();
+    });
+    frmSpo->Button2->click();
+    EXPECT_EQ(offered, GetParam());
+    ASSERT_EQ(watcher.seen().size(), GetParam() ? 2u : 1u);
+    EXPECT_EQ(space.filled > 0, GetParam());
+    EXPECT_TRUE(frmProgr->Button2->isEnabled() && !frmProgr->Button4->isEnabled()) << "the closing steps ran";
+    if (GetParam()) {
+        EXPECT_EQ(Label(), "/fake");
+        EXPECT_TRUE(watcher.seen()[1].text.startsWith("Свободное место затёрто.\n\n— /fake (ext4): записано"));
+        EXPECT_EQ(watcher.seen()[1].icon, QMessageBox::Information);
+    }
+}
 
 #include "test_progress_page.moc"

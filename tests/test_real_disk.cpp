@@ -2,19 +2,27 @@
 // their content and their names in the raw image: what a run says is gone
 // must be gone from the medium, not only from the page cache; and where an
 // overwrite cannot land on the old data (copy-on-write), or the file system
-// keeps names or attribute values, or the medium is flash, the run must say so.
+// keeps names or attribute values, or the medium is flash, the run must say so;
+// and a wipe of the free space must take what the runs left there. However a
+// wipe ends, stopped or killed, the disk has its free space back.
 #include "platform/FileSystems.h"
+#include "platform/Identity.h"
 #include "tests/support/EngineTest.h"
 #include "tests/support/RealMedium.h"
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <thread>
 #include <tuple>
 
 #include <sys/utsname.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -75,6 +83,8 @@ struct MediumCase {
     bool flash; // the loop device says it does not rotate
     bool inPlace; // overwrites land where the data lies
     Remains names; // what the report says once of names
+    const char* options; // of the mount, after "loop"
+    bool wipe; // the free space wiped after the runs, their folders gone
 };
 
 Remains NamesOnExt4()
@@ -98,7 +108,7 @@ protected:
     // Makes and mounts an image of a file system of type; the reason when it
     // cannot. The image lies in memory, so that only the loop device tells
     // whether the medium is flash.
-    std::string Mount(const std::string& type, bool flash)
+    std::string Mount(const std::string& type, bool flash, const std::string& options = "")
     {
         if (geteuid() != 0)
             return "mounting a loop device needs root";
@@ -111,6 +121,7 @@ protected:
             !Shell("mkfs." + type + " -q " + image + " || mkfs." + type + " -f " + image))
             return "mkfs." + type + " failed";
         flash_ = flash;
+        options_ = options;
         if (!Mounted())
             return "no loop device, or mounting not allowed";
         return {};
@@ -118,7 +129,7 @@ protected:
     // Mounted again on a fresh loop device, which is told whether it rotates.
     bool Mounted()
     {
-        mounted = Shell("mount -o loop " + image + " " + mountPoint);
+        mounted = Shell("mount -o loop" + options_ + " " + image + " " + mountPoint);
         const std::string device = "$(basename $(findmnt -n -o SOURCE " + mountPoint + "))";
         return mounted &&
                Shell("echo " + std::string(flash_ ? "0" : "1") + " > /sys/block/" + device + "/queue/rotational");
@@ -168,14 +179,21 @@ protected:
     std::string mountPoint;
     bool mounted = false;
     bool flash_ = false;
+    std::string options_;
 };
 
-INSTANTIATE_TEST_SUITE_P(LoopImages, Media,
-                         testing::Values(MediumCase{"Ext4", "ext4", false, true, NamesOnExt4()},
-                                         MediumCase{"Xfs", "xfs", false, true, Remains::NamesInFolderBlocks},
-                                         MediumCase{"Btrfs", "btrfs", false, false, Remains::NamesInCopies},
-                                         MediumCase{"Ext4OnFlash", "ext4", true, true, NamesOnExt4()}),
-                         [](const auto& tested) { return std::string(tested.param.label); });
+INSTANTIATE_TEST_SUITE_P(
+    LoopImages, Media,
+    testing::Values(MediumCase{"Ext4", "ext4", false, true, NamesOnExt4(), "", false},
+                    MediumCase{"Xfs", "xfs", false, true, Remains::NamesInFolderBlocks, "", false},
+                    MediumCase{"Btrfs", "btrfs", false, false, Remains::NamesInCopies, "", false},
+                    MediumCase{"Ext4OnFlash", "ext4", true, true, NamesOnExt4(), "", false},
+                    MediumCase{"Ext4Wiped", "ext4", false, true, NamesOnExt4(), "", true},
+                    MediumCase{"XfsWiped", "xfs", false, true, Remains::NamesInFolderBlocks, "", true},
+                    MediumCase{"BtrfsWiped", "btrfs", false, false, Remains::NamesInCopies, "", true},
+                    MediumCase{"BtrfsZstdWiped", "btrfs", false, false, Remains::NamesInCopies, ",compress=zstd",
+                               true}),
+    [](const auto& tested) { return std::string(tested.param.label); });
 
 } // namespace
 
@@ -184,11 +202,12 @@ INSTANTIATE_TEST_SUITE_P(LoopImages, Media,
 // does not; the run adds no copy of a listed name to the medium (the journal
 // keeps no more than before it), or says once that the file system keeps
 // them; values of user.* attributes are reported as possibly kept; a flash
-// medium is said once; and nothing else is reported.
+// medium is said once; and nothing else is reported. Once the folders are
+// gone, a wipe of the free space leaves no old byte and no name.
 TEST_P(Media, ContentNamesAndAttributesLeaveTheMediumOrTheRunSaysSo)
 {
     const MediumCase& medium = GetParam();
-    const std::string why = Mount(medium.type, medium.flash);
+    const std::string why = Mount(medium.type, medium.flash, medium.options);
     if (!why.empty())
         GTEST_SKIP() << Loudly(std::string(medium.type) + ": " + why);
     MakeTrees();
@@ -212,9 +231,18 @@ TEST_P(Media, ContentNamesAndAttributesLeaveTheMediumOrTheRunSaysSo)
                            Reported(Remains::NotInPlace))
             << method;
     }
+    if (medium.wipe) {
+        for (int method = MethodFast; method <= MethodDoD; ++method)
+            RemoveTree(Folder(method));
+        Shredder.WipeFreeSpace({mountPoint});
+        EXPECT_EQ(view.wipeReports.at(0).fileSystems.at(0).end, WipeEnd::Wiped);
+    }
     const std::map<std::string, std::size_t> after = NamesNow();
     for (int method = MethodFast; method <= MethodDoD; ++method)
-        EXPECT_EQ(MarkersLeft(method) == 0, medium.inPlace) << method;
+        EXPECT_EQ(MarkersLeft(method) == 0, medium.inPlace || medium.wipe) << method;
+    if (medium.wipe) {
+        EXPECT_TRUE(after.empty()) << after.size() << " names left";
+    }
     std::size_t more = 0;
     for (const auto& [name, count] : after)
         more += !before.contains(name) || count > before.at(name) ? 1u : 0u;
@@ -249,4 +277,53 @@ TEST_F(RealDisk, RefusedFileIsReportedWithWhy)
         EXPECT_EQ(view.reports.at(0).items.at(0).why, reason) << refuse;
         EXPECT_EQ(ReadFile(file), "kept") << refuse;
     }
+}
+
+// Never a full disk left behind: the data goes with the program, stopped or
+// killed, in files without a name or in files unlinked as soon as made, and
+// the guard takes the names and the folder. "Стоп" is answered within 50 ms.
+TEST_F(RealDisk, AWipeStoppedOrKilledGivesTheFreeSpaceBack)
+{
+    const std::string why = Mount("ext4", false);
+    if (!why.empty())
+        GTEST_SKIP() << Loudly("ext4: " + why);
+    const std::string folder = mountPoint + "/.sorvex-free-space";
+    const std::int64_t before = FreeBytes(mountPoint);
+    const auto eventually = [](const std::function<bool()>& holds) { // ten seconds at most
+        for (int i = 0; i < 1000 && !holds(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return holds();
+    };
+    using Case = std::tuple<bool, bool, bool>; // with O_TMPFILE, killed (else stopped), while making names
+    for (const auto& [unnamed, killed, names] :
+         {Case{true, true, false}, Case{false, true, false}, Case{true, true, true}, Case{true, false, false},
+          Case{false, false, false}}) {
+        const std::string row = std::to_string(unnamed) + std::to_string(killed) + std::to_string(names);
+        const auto inPhase = [&, names = names] {
+            return names ? Exists(folder + "/n0") : FreeBytes(mountPoint) < before / 2;
+        };
+        view = RecordingView();
+        RefusedForTests().tmpfile = !unnamed;
+        if (!killed) {
+            std::chrono::steady_clock::time_point pressed;
+            view.onPump = [&] {
+                if (!Shredder.Stop && inPhase())
+                    pressed = std::chrono::steady_clock::now(), Shredder.Stop = true;
+            };
+            Shredder.WipeFreeSpace({mountPoint});
+            EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::milliseconds(50)) << row;
+            EXPECT_EQ(view.wipeReports.at(0).fileSystems.at(0).end, WipeEnd::Stopped) << row;
+        } else if (const pid_t wipe = ::fork(); wipe == 0) {
+            Shredder.WipeFreeSpace({mountPoint});
+            ::_exit(0);
+        } else {
+            EXPECT_TRUE(eventually(inPhase)) << row << ": the wipe never came that far";
+            ::kill(wipe, SIGKILL);
+            ::waitpid(wipe, nullptr, 0);
+        }
+        // As the kernel frees the files and the guard removes the folder.
+        EXPECT_TRUE(eventually([&] { return FreeBytes(mountPoint) >= before - before / 100; })) << row;
+        EXPECT_TRUE(eventually([&] { return !Exists(folder); })) << row;
+    }
+    RefusedForTests().tmpfile = false;
 }

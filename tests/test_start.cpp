@@ -114,6 +114,19 @@ TEST(CommandLinePaths, EmptyAndUnresolvablePathsAreRefusedWithWhy)
     unsetenv("XDG_DATA_HOME");
 }
 
+// --free-space takes the paths as folders to wipe the free space below; with
+// none it is refused with the usage, as an unknown option is.
+TEST(CommandLinePaths, FreeSpaceTakesFoldersAndNeedsOne)
+{
+    std::string words[] = {"sorvex", "--free-space", "/mnt"};
+    char* argv[] = {words[0].data(), words[1].data(), words[2].data()};
+    const CommandLine wipe = ReadCommandLine(3, argv);
+    EXPECT_TRUE(wipe.action == CommandLine::Action::Run && wipe.freeSpace && wipe.paths.size() == 1);
+    const CommandLine none = ReadCommandLine(2, argv);
+    EXPECT_EQ(none.action, CommandLine::Action::Refuse);
+    EXPECT_TRUE(none.text.startsWith("sorvex: --free-space: не названо ни одной папки\n\n")) << none.text.toStdString();
+}
+
 // 20,000 missing paths and the other reasons: a count per reason in the text,
 // every path with its reason in the details, and a box that fits the screen.
 TEST(RefusedPaths, TheBoxCountsEachReasonAndNamesEveryPathInItsDetails)

@@ -1,8 +1,9 @@
 # Files (Nautilus): "Уничтожить с помощью Sorvex" in the menu of selected local
-# files and folders, and of items of the Trash. Loaded by nautilus-python
-# (Debian: python3-nautilus) from share/nautilus-python/extensions/; it starts
-# Sorvex through its launcher, sorvex.desktop, whose Exec line takes the
-# selection as %F.
+# files and folders, and of items of the Trash, and "Затереть свободное место
+# здесь" where all of them are folders. Loaded by nautilus-python (Debian:
+# python3-nautilus) from share/nautilus-python/extensions/; it starts Sorvex
+# through its launcher, sorvex.desktop, whose Exec line takes the selection as
+# %F, or for the free space through a command line of the same form.
 import gi
 
 try:
@@ -12,6 +13,7 @@ except ValueError:  # Nautilus before 43
 from gi.repository import GObject, Gio, Nautilus
 
 LABEL = "Уничтожить с помощью Sorvex"
+FREE_SPACE_LABEL = "Затереть свободное место здесь"
 
 
 def local_place(info):
@@ -38,4 +40,9 @@ class SorvexShredMenu(GObject.GObject, Nautilus.MenuProvider):
             return []
         item = Nautilus.MenuItem(name="SorvexShredMenu::Shred", label=LABEL, icon="sorvex")
         item.connect("activate", lambda _item: launcher.launch(selection, None))
-        return [item]
+        if not all(info.is_directory() and info.get_location().get_uri_scheme() == "file" for info in files):
+            return [item]
+        wipe = Gio.AppInfo.create_from_commandline("sorvex --free-space %F", "Sorvex", Gio.AppInfoCreateFlags.NONE)
+        free_space = Nautilus.MenuItem(name="SorvexShredMenu::FreeSpace", label=FREE_SPACE_LABEL, icon="sorvex")
+        free_space.connect("activate", lambda _item: wipe.launch(selection, None))
+        return [item, free_space]

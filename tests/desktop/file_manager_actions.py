@@ -28,6 +28,10 @@ How each command line comes to be:
   installed launcher through GIO. An item of the Trash is handed over as the
   file the Trash keeps, which GIO's Trash gives as its activation URI.
 
+The free-space actions, offered on local folders only, take their paths (%F)
+after "--free-space", each started the same way as its file manager's other
+action.
+
 Usage: file_manager_actions.py <source folder> [unittest options]
 """
 import os
@@ -43,6 +47,7 @@ SOURCE = os.path.abspath(sys.argv.pop(1))
 ACTIONS = os.path.join(SOURCE, "resources", "filemanager")
 LAUNCHER = os.path.join(SOURCE, "resources", "sorvex.desktop")
 LABEL = "Уничтожить с помощью Sorvex"
+FREE_SPACE_LABEL = "Затереть свободное место здесь"
 
 # GLib reads the data folders once, at their first use: they are set before.
 SCRATCH = tempfile.mkdtemp(prefix="sorvex-actions.")
@@ -116,6 +121,47 @@ def uris(paths):
     return [Gio.File.new_for_path(os.fsdecode(path)).get_uri().encode() for path in paths]
 
 
+def kio_entry(exec_line):
+    """An application entry of a service menu's Exec, as KIO starts it: URLs as they are."""
+    entry = GLib.KeyFile()
+    entry.set_string("Desktop Entry", "Type", "Application")
+    entry.set_string("Desktop Entry", "Name", "Sorvex")
+    entry.set_string("Desktop Entry", "Exec", exec_line)
+    entry.set_string("Desktop Entry", "X-GIO-NoFuse", "true")
+    return entry
+
+
+def nemo_command(action, code, items):
+    """The command line Nemo makes of an action's Exec for the items (bytes)."""
+    group = "Nemo Action"
+
+    def optional(key, default):
+        return action.get_string(group, key) if has_key(action, group, key) else default
+
+    escape_spaces = optional("EscapeSpaces", "false") == "true"
+    quote = {"single": b"'", "double": b'"', "backtick": b"`"}.get(optional("Quote", ""), b"")
+    separator = optional("Separator", " ").encode()
+
+    def written(item):
+        item = item.replace(b"'", b"\\'").replace(b'"', b'\\"')
+        if escape_spaces:
+            item = item.replace(b" ", b"\\ ")
+        return quote + item + quote
+
+    line = action.get_string(group, "Exec").encode().replace(code, separator.join(written(i) for i in items))
+    return os.fsdecode(line)
+
+
+def fma_command(exec_line, code, items):
+    """The command line Caja and the PCManFMs make of an Exec for the items (bytes)."""
+    return exec_line.replace(code, " ".join(GLib.shell_quote(os.fsdecode(item)) for item in items))
+
+
+def spawned(command):
+    started, _, _, status = GLib.spawn_command_line_sync(command)
+    return started and status == 0
+
+
 def field_codes(exec_line):
     return [exec_line[i:i + 2] for i in range(len(exec_line) - 1) if exec_line[i] == "%"]
 
@@ -158,12 +204,7 @@ class FileManagerActions(unittest.TestCase):
         self.assertEqual(menu.get_string(group, "Name"), LABEL)
         exec_line = menu.get_string(group, "Exec")
         self.assertEqual(field_codes(exec_line), ["%U"])
-        entry = GLib.KeyFile()
-        entry.set_string("Desktop Entry", "Type", "Application")
-        entry.set_string("Desktop Entry", "Name", "Sorvex")
-        entry.set_string("Desktop Entry", "Exec", exec_line)
-        entry.set_string("Desktop Entry", "X-GIO-NoFuse", "true")  # KIO hands URLs over as they are
-        gio_launch(entry, self.paths)
+        gio_launch(kio_entry(exec_line), self.paths)
         self.assertEqual(recorded(), uris(self.paths))
 
     def test_nemo_offers_any_selection_and_passes_it(self):
@@ -174,23 +215,7 @@ class FileManagerActions(unittest.TestCase):
         self.assertEqual(action.get_string_list(group, "Extensions"), ["any"])
         exec_line = action.get_string(group, "Exec")
         self.assertEqual(field_codes(exec_line), ["%U"])
-
-        def optional(key, default):
-            return action.get_string(group, key) if has_key(action, group, key) else default
-
-        escape_spaces = optional("EscapeSpaces", "false") == "true"
-        quote = {"single": b"'", "double": b'"', "backtick": b"`"}.get(optional("Quote", ""), b"")
-        separator = optional("Separator", " ").encode()
-
-        def written(path):
-            path = path.replace(b"'", b"\\'").replace(b'"', b'\\"')
-            if escape_spaces:
-                path = path.replace(b" ", b"\\ ")
-            return quote + path + quote
-
-        command = exec_line.encode().replace(b"%U", separator.join(written(uri) for uri in uris(self.paths)))
-        started, _, _, status = GLib.spawn_command_line_sync(os.fsdecode(command))
-        self.assertTrue(started and status == 0)
+        self.assertTrue(spawned(nemo_command(action, b"%U", uris(self.paths))))
         self.assertEqual(recorded(), uris(self.paths))
 
     def test_caja_and_pcmanfm_offer_local_items_and_pass_them(self):
@@ -203,9 +228,7 @@ class FileManagerActions(unittest.TestCase):
         self.assertEqual(action.get_string_list(group, "Schemes"), ["file", "trash"])
         exec_line = action.get_string(group, "Exec")
         self.assertEqual(field_codes(exec_line), ["%U"])
-        quoted = " ".join(GLib.shell_quote(uri.decode()) for uri in uris(self.paths))
-        started, _, _, status = GLib.spawn_command_line_sync(exec_line.replace("%U", quoted))
-        self.assertTrue(started and status == 0)
+        self.assertTrue(spawned(fma_command(exec_line, "%U", uris(self.paths))))
         self.assertEqual(recorded(), uris(self.paths))
 
     def test_thunar_sends_files_and_folders_to_it(self):
@@ -235,6 +258,9 @@ class FileManagerActions(unittest.TestCase):
             def get_activation_uri(self):
                 return self.activation.get_uri()
 
+            def is_directory(self):
+                return os.path.isdir(self.location.get_path() or "")
+
         remote = [Selected(Gio.File.new_for_uri("sftp://example.org/home/me/notes.txt"))]
         self.assertEqual(provider.get_file_items(remote), [])
         self.assertEqual(provider.get_file_items([]), [])
@@ -252,6 +278,36 @@ class FileManagerActions(unittest.TestCase):
         items[0].emit("activate")
         self.assertEqual(recorded(), [self.paths[1]])
         self.assertEqual(provider.get_file_items([Selected(Gio.File.new_for_uri("trash:///folder/inside"))]), [])
+
+        folders = provider.get_file_items(chosen[:1])
+        self.assertEqual([item.props.label for item in folders], [LABEL, FREE_SPACE_LABEL])
+        folders[1].emit("activate")
+        self.assertEqual(recorded(), [b"--free-space", self.paths[0]])
+
+    def test_free_space_is_offered_on_local_folders_and_passes_them(self):
+        folder = self.paths[:1]  # "Сканы и договоры"
+        dolphin, nemo, fma, thunar = (key_file(os.path.join(ACTIONS, "sorvex-free-space" + end)) for end in
+                                      [".desktop", ".nemo_action", "-fma.desktop", "-thunar.desktop"])
+        profile = "X-Action-Profile " + fma.get_string_list("Desktop Entry", "Profiles")[0]
+        for keys, group, key, kinds in [(dolphin, "Desktop Entry", "MimeType", ["inode/directory"]),
+                                        (nemo, "Nemo Action", "Extensions", ["dir"]),
+                                        (fma, profile, "MimeTypes", ["inode/directory"]),
+                                        (thunar, "Desktop Entry", "MimeType", ["inode/directory"])]:
+            self.assertEqual(keys.get_string_list(group, key), kinds)
+        self.assertEqual(fma.get_string_list(profile, "Schemes"), ["file"])
+        self.assertEqual(dolphin.get_string("Desktop Entry", "X-KDE-Protocols"), "file")
+        names = [dolphin.get_string("Desktop Action freespace", "Name"), nemo.get_string("Nemo Action", "Name"),
+                 fma.get_string("Desktop Entry", "Name"), thunar.get_string("Desktop Entry", "Name")]
+        self.assertEqual(names, [FREE_SPACE_LABEL] * 4)
+
+        gio_launch(kio_entry(dolphin.get_string("Desktop Action freespace", "Exec")), folder)
+        self.assertEqual(recorded(), [b"--free-space", *folder])
+        self.assertTrue(spawned(nemo_command(nemo, b"%F", folder)))
+        self.assertEqual(recorded(), [b"--free-space", *folder])
+        self.assertTrue(spawned(fma_command(fma.get_string(profile, "Exec"), "%F", folder)))
+        self.assertEqual(recorded(), [b"--free-space", *folder])
+        gio_launch(thunar, folder)
+        self.assertEqual(recorded(), [b"--free-space", *folder])
 
 
 if __name__ == "__main__":

@@ -67,13 +67,17 @@ expected=(
   usr/share/applications/sorvex.desktop
   usr/share/doc/sorvex/changelog.gz
   usr/share/doc/sorvex/copyright
+  usr/share/file-manager/actions/sorvex-free-space.desktop
   usr/share/file-manager/actions/sorvex-shred.desktop
   usr/share/icons/hicolor/scalable/apps/sorvex.svg
+  usr/share/kio/servicemenus/sorvex-free-space.desktop
   usr/share/kio/servicemenus/sorvex-shred.desktop
   usr/share/man/man1/sorvex.1.gz
   usr/share/metainfo/org.example.sorvex.metainfo.xml
   usr/share/nautilus-python/extensions/sorvex_shred.py
+  usr/share/nemo/actions/sorvex-free-space.nemo_action
   usr/share/nemo/actions/sorvex-shred.nemo_action
+  usr/share/Thunar/sendto/sorvex-free-space.desktop
   usr/share/Thunar/sendto/sorvex-shred.desktop
 )
 for png in "$source"/resources/icons/sorvex-*.png; do
@@ -133,19 +137,25 @@ for pair in sorvex-shred.desktop:kio/servicemenus/sorvex-shred.desktop \
             sorvex-shred.nemo_action:nemo/actions/sorvex-shred.nemo_action \
             sorvex_shred.py:nautilus-python/extensions/sorvex_shred.py \
             sorvex-shred-fma.desktop:file-manager/actions/sorvex-shred.desktop \
-            sorvex-shred-thunar.desktop:Thunar/sendto/sorvex-shred.desktop; do
+            sorvex-shred-thunar.desktop:Thunar/sendto/sorvex-shred.desktop \
+            sorvex-free-space.desktop:kio/servicemenus/sorvex-free-space.desktop \
+            sorvex-free-space.nemo_action:nemo/actions/sorvex-free-space.nemo_action \
+            sorvex-free-space-fma.desktop:file-manager/actions/sorvex-free-space.desktop \
+            sorvex-free-space-thunar.desktop:Thunar/sendto/sorvex-free-space.desktop; do
   cmp -s "$actions/${pair%%:*}" "$root/usr/share/${pair#*:}" || fail "usr/share/${pair#*:} missing or different"
 done
-# Thunar's "Send To" entry is an application entry, valid as one.
-report=$(desktop-file-validate "$root/usr/share/Thunar/sendto/sorvex-shred.desktop" 2>&1) ||
-  fail "desktop-file-validate on Thunar's entry: $report"
-problems=$(grep -v ': hint: ' <<<"$report" || true)
-[ -z "$problems" ] || fail "desktop-file-validate on Thunar's entry: $problems"
-report=$(desktop-file-validate "$root/usr/share/kio/servicemenus/sorvex-shred.desktop" 2>&1) || true
-problems=$(grep -v ': hint: ' <<<"$report" |
-  grep -Ev 'key "(MimeType|Actions)" is present in group "Desktop Entry", but the type is "Service" while this key is only valid for type "Application"' ||
-  true)
-[ -z "$problems" ] || fail "desktop-file-validate on the Dolphin service menu: $problems"
+# Thunar's "Send To" entries are application entries, valid as such.
+for entry in sorvex-shred sorvex-free-space; do
+  report=$(desktop-file-validate "$root/usr/share/Thunar/sendto/$entry.desktop" 2>&1) ||
+    fail "desktop-file-validate on Thunar's $entry: $report"
+  problems=$(grep -v ': hint: ' <<<"$report" || true)
+  [ -z "$problems" ] || fail "desktop-file-validate on Thunar's $entry: $problems"
+  report=$(desktop-file-validate "$root/usr/share/kio/servicemenus/$entry.desktop" 2>&1) || true
+  problems=$(grep -v ': hint: ' <<<"$report" |
+    grep -Ev 'key "(MimeType|Actions)" is present in group "Desktop Entry", but the type is "Service" while this key is only valid for type "Application"' ||
+    true)
+  [ -z "$problems" ] || fail "desktop-file-validate on the Dolphin service menu $entry: $problems"
+done
 
 # The AppStream metadata: valid with the validator's network checks on, which
 # fetch every web address it names; only where no network answers are those

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 bool Shell(const std::string& command)
@@ -25,6 +26,13 @@ void WriteMarkerFile(const std::string& path, const std::string& marker, std::si
     const int fd = ::open(path.c_str(), O_WRONLY);
     ::fsync(fd);
     ::close(fd);
+}
+
+std::int64_t FreeBytes(const std::string& path)
+{
+    struct statvfs fs {};
+    ::statvfs(path.c_str(), &fs);
+    return static_cast<std::int64_t>(fs.f_bavail) * static_cast<std::int64_t>(fs.f_frsize);
 }
 
 void ForEachIn(const std::string& path, const std::string& needle, std::size_t length,

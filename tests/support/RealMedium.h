@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,9 @@ bool Shell(const std::string& command);
 
 // A file of lines copies of marker, sent on to the medium.
 void WriteMarkerFile(const std::string& path, const std::string& marker, std::size_t lines);
+
+// What an unprivileged writer may still write on the file system of path (statvfs).
+std::int64_t FreeBytes(const std::string& path);
 
 // How often needle stands in the file at path (an image), read a piece at a time.
 std::size_t CountIn(const std::string& path, const std::string& needle);

@@ -29,6 +29,7 @@ public:
     int pumps = 0;
     int closingSteps = 0;
     std::vector<sorvex::RunReport> reports; // every report shown, in order
+    std::vector<sorvex::WipeReport> wipeReports;
     std::vector<std::pair<std::size_t, sorvex::RunEnd>> ends; // files destroyed, and how each run ended
     // Runs inside every pump, after the count has gone up.
     std::function<void()> onPump;
@@ -61,6 +62,7 @@ public:
         ends.emplace_back(report.destroyed, how);
     }
     void ShowReport(const sorvex::RunReport& report) override { reports.push_back(report); }
+    void ShowWipeReport(const sorvex::WipeReport& report) override { wipeReports.push_back(report); }
     void ShowAllNow() override {}
 
 private:
