@@ -238,8 +238,11 @@ TEST_P(Media, ContentNamesAndAttributesLeaveTheMediumOrTheRunSaysSo)
         EXPECT_EQ(view.wipeReports.at(0).fileSystems.at(0).end, WipeEnd::Wiped);
     }
     const std::map<std::string, std::size_t> after = NamesNow();
-    for (int method = MethodFast; method <= MethodDoD; ++method)
-        EXPECT_EQ(MarkersLeft(method) == 0, medium.inPlace || medium.wipe) << method;
+    // Where the old extents are reported, a later write may still have landed
+    // on them: btrfs reuses what a committed run freed, so only a medium said
+    // clean must hold no marker.
+    for (int method = MethodFast; method <= MethodDoD && (medium.inPlace || medium.wipe); ++method)
+        EXPECT_EQ(MarkersLeft(method), 0u) << method;
     if (medium.wipe) {
         EXPECT_TRUE(after.empty()) << after.size() << " names left";
     }
