@@ -75,14 +75,14 @@ void DesktopCopies::ReadThumbnailFolder(FileServices& fs, Opened folder, const s
     FolderListing entries;
     if (!folder.fd.IsOpen() || fs.ListFolder(folder.fd.Get(), entries) == Listed::Nothing)
         return;
-    const Place place{folders_.size(), {}};
+    const std::size_t kept = folders_.size(); // where this folder goes if it holds any
     std::string_view name;
     bool isFolder = false;
     FileId id;
     bool any = false;
     while (entries.Next(name, isFolder, id)) {
         if (!isFolder && IsThumbnailName(name)) {
-            thumbnails_.emplace(std::string(name), Place{place.folder, id});
+            thumbnails_.emplace(std::string(name), Place{kept, id});
             any = true;
         }
     }
